@@ -1,0 +1,76 @@
+#pragma once
+// When the user's input ends the show. The window procedure feeds every message
+// through these rules and performs the answer; the rules themselves know nothing
+// of windows, so they run the same under test as on the desktop.
+
+#include <cstdint>
+#include <functional>
+
+namespace vessmark {
+
+// Message and system-command numbers as Windows defines them.
+namespace msg {
+inline constexpr unsigned Close = 0x0010;
+inline constexpr unsigned ShowWindow = 0x0018;
+inline constexpr unsigned ActivateApp = 0x001C;
+inline constexpr unsigned SetCursor = 0x0020;
+inline constexpr unsigned KeyDown = 0x0100;
+inline constexpr unsigned SysKeyDown = 0x0104;
+inline constexpr unsigned SysCommand = 0x0112;
+inline constexpr unsigned MouseMove = 0x0200;
+inline constexpr unsigned LButtonDown = 0x0201;
+inline constexpr unsigned RButtonDown = 0x0204;
+inline constexpr unsigned MButtonDown = 0x0207;
+} // namespace msg
+
+inline constexpr std::uintptr_t ScNextWindow = 61504;
+inline constexpr std::uintptr_t ScPrevWindow = 61520;
+inline constexpr std::uintptr_t ScScreenSave = 61760;
+
+// A cursor movement of at most this many pixels (Manhattan distance) from the
+// reference position keeps the show running.
+inline constexpr long MouseMoveThreshold = 4;
+
+struct CursorPoint {
+    long X = 0;
+    long Y = 0;
+};
+
+enum class InputReply {
+    PassOn,      // hand the message to the default window procedure
+    ReturnZero,  // the message is consumed
+    ReturnTrue,  // the message is consumed, answering TRUE
+    AskPassword, // an armed close: the password check decides (see PasswordRefused)
+};
+
+struct InputAction {
+    InputReply Reply = InputReply::PassOn;
+    bool PostClose = false;  // post a close request to the window first
+    bool HideCursor = false; // clear the cursor first
+};
+
+// The full-screen window swallows the system commands that would switch away
+// from it or start another screen saver. The whole wParam is compared.
+bool SwallowsSysCommand(std::uintptr_t wParam);
+
+class InputRules {
+public:
+    int CloseArmed = 0;           // input seen: a close request is honoured
+    int FirstMoveSeen = 0;        // the first mouse move has been taken in
+    int PasswordDialogActive = 0; // the password dialog is up: input stands aside
+    CursorPoint LastCursorPos;    // reference position for the mouse-move rule
+
+    // The window is being created with the cursor at this position.
+    void Start(CursorPoint cursor) { LastCursorPos = cursor; }
+
+    // The answer to one message. readCursor gives the cursor's screen position
+    // now; it is read only for mouse moves.
+    InputAction Handle(unsigned message, std::uintptr_t wParam,
+                       const std::function<CursorPoint()>& readCursor);
+
+    // The password was refused or the dialog cancelled: the show goes on, still
+    // armed, and the mouse position after the dialog is the new reference.
+    void PasswordRefused(CursorPoint cursor) { LastCursorPos = cursor; }
+};
+
+} // namespace vessmark

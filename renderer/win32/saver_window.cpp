@@ -1,0 +1,169 @@
+// The show's window: its class, the single-instance rule, the message loop that
+// draws whenever the queue is empty, and the window procedure in three layers.
+
+#include "saver_host.h"
+
+namespace vessmark {
+
+namespace {
+
+constexpr DWORD SaverStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+constexpr DWORD SaverExStyle = WS_EX_TOPMOST;
+constexpr UINT SaverClassStyle = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
+
+SaverHost* HostOf(HWND window)
+{
+    return reinterpret_cast<SaverHost*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+CursorPoint ReadCursor()
+{
+    POINT p{};
+    GetCursorPos(&p);
+    return {p.x, p.y};
+}
+
+// Inner layer: the input rules decide, this performs their answer.
+LRESULT InputWindowProc(SaverHost& host, HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const InputAction action = host.Input.Handle(message, wParam, ReadCursor);
+    if (action.HideCursor) {
+        SetCursor(nullptr);
+    }
+    if (action.PostClose) {
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    }
+    switch (action.Reply) {
+    case InputReply::ReturnZero:
+        return 0;
+    case InputReply::ReturnTrue:
+        return TRUE;
+    case InputReply::AskPassword:
+        if (VerifyPassword(host, window) == 0) {
+            host.Input.PasswordRefused(ReadCursor());
+            return 0;
+        }
+        break;
+    case InputReply::PassOn:
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void ApplyThreadPriority(int priorityLevel)
+{
+    if (const auto priority = ThreadPriorityFor(priorityLevel)) {
+        SetThreadPriority(GetCurrentThread(), *priority);
+    }
+}
+
+// Middle layer: the scene's life follows the window's.
+LRESULT SceneWindowProc(SaverHost& host, HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        ApplyDefaultSettings(host.Scene.Settings);
+        SetWindowTextA(window, ShowCaption);
+        ApplyThreadPriority(host.Scene.Settings.PriorityLevel);
+        InitScene(host, window);
+        host.Running = 1;
+        break;
+    case WM_SIZE:
+        // A window created without a size gets its scene sized when it has one.
+        if (host.Running && !host.Scene.Sized) {
+            SizeScene(host.Scene, LOWORD(lParam), HIWORD(lParam));
+        }
+        break;
+    case WM_DESTROY:
+        host.Running = 0;
+        FreeScene(host, window);
+        break;
+    default:
+        break;
+    }
+    return InputWindowProc(host, window, message, wParam, lParam);
+}
+
+// Outer layer, the class's window procedure.
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    SaverHost* host = HostOf(window);
+    if (host == nullptr) {
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    switch (message) {
+    case WM_CREATE:
+        host->Window = window;
+        host->Input.Start(ReadCursor());
+        SetCursor(nullptr);
+        break;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        break;
+    case WM_SYSCOMMAND:
+        if (SwallowsSysCommand(wParam)) {
+            return 0;
+        }
+        break;
+    default:
+        break;
+    }
+    return SceneWindowProc(*host, window, message, wParam, lParam);
+}
+
+} // namespace
+
+int RunSaverWindow(SaverHost& host)
+{
+    WNDCLASSA windowClass{};
+    windowClass.style = SaverClassStyle;
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.hInstance = host.Instance;
+    windowClass.hIcon = LoadIconA(host.Instance, MAKEINTRESOURCEA(SaverIconId));
+    windowClass.hCursor = nullptr;
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = SaverClassName;
+
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+
+    // Another screen saver's window is up: let it have the screen.
+    HWND other = FindWindowA(SaverClassName, SaverWindowText);
+    if (other != nullptr && IsWindow(other)) {
+        SetForegroundWindow(other);
+        return 0;
+    }
+
+    if (RegisterClassA(&windowClass) == 0) {
+        return ExitClassNotRegistered;
+    }
+    // The scene is built inside this call, while the window is being created.
+    HWND window = CreateWindowExA(SaverExStyle, SaverClassName, SaverWindowText, SaverStyle, 0, 0,
+                                  width, height, nullptr, nullptr, host.Instance, &host);
+    if (window == nullptr) {
+        return ExitNoWindow;
+    }
+    SetForegroundWindow(window);
+
+    // Draw back to back whenever no message waits; Sleep(0) lets other
+    // threads of equal priority have the rest of the time slice.
+    MSG message{};
+    for (;;) {
+        while (!PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+            IdleFrame(host);
+            Sleep(0);
+        }
+        if (GetMessageA(&message, nullptr, 0, 0) == 0) {
+            break;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+} // namespace vessmark

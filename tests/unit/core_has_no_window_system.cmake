@@ -1,0 +1,18 @@
+# Fails when a source of the renderer's portable core includes a window-system
+# header; the hosts in win32/ and x11/ are the only places for those.
+file(GLOB core_sources ${CORE_DIR}/*.h ${CORE_DIR}/*.cpp)
+if(NOT core_sources)
+    message(FATAL_ERROR "no core sources found in ${CORE_DIR}")
+endif()
+set(offenders "")
+foreach(source IN LISTS core_sources)
+    file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]([Ww]indows\\.h|X11/|GL/glx|GL/wgl|EGL/)")
+    if(includes)
+        list(APPEND offenders "${source}: ${includes}")
+    endif()
+endforeach()
+if(offenders)
+    message(FATAL_ERROR "window-system headers in the portable core:\n${offenders}")
+endif()
+list(LENGTH core_sources count)
+message(STATUS "${count} core sources checked")
