@@ -1,1 +1,165 @@
+#include "input_rules.h"
+
 #include <gtest/gtest.h>
+
+namespace vessmark {
+namespace {
+
+// Drives the rules the way the window procedure does, with a cursor that the
+// test moves by hand.
+class InputRulesTest : public ::testing::Test {
+protected:
+    InputRules rules;
+    CursorPoint cursor{500, 400};
+    int cursorReads = 0;
+
+    void SetUp() override { rules.Start(cursor); }
+
+    InputAction Send(unsigned message, std::uintptr_t wParam = 0)
+    {
+        return rules.Handle(message, wParam, [this] {
+            ++cursorReads;
+            return cursor;
+        });
+    }
+
+    InputAction MoveTo(long x, long y)
+    {
+        cursor = {x, y};
+        return Send(msg::MouseMove);
+    }
+};
+
+TEST_F(InputRulesTest, FirstMoveNeverArmsEvenForABigJump)
+{
+    const InputAction first = MoveTo(900, 700);
+    EXPECT_TRUE(first.PostClose); // it may ask...
+    EXPECT_EQ(rules.CloseArmed, 0);
+    EXPECT_EQ(Send(msg::Close).Reply, InputReply::ReturnZero); // ...but the close is ignored
+}
+
+TEST_F(InputRulesTest, LaterMovesOfFourPixelsKeepRunningAndMoveTheReference)
+{
+    MoveTo(500, 400); // the first move
+    const InputAction small = MoveTo(503, 401); // |3| + |1| = 4
+    EXPECT_FALSE(small.PostClose);
+    EXPECT_EQ(rules.CloseArmed, 1);
+    EXPECT_EQ(rules.LastCursorPos.X, 503);
+    EXPECT_EQ(rules.LastCursorPos.Y, 401);
+
+    // 4 more from the new reference: still running, 8 from the start.
+    EXPECT_FALSE(MoveTo(503, 405).PostClose);
+    EXPECT_EQ(rules.LastCursorPos.Y, 405);
+}
+
+TEST_F(InputRulesTest, LaterMoveOfFivePixelsEndsAndKeepsTheReference)
+{
+    MoveTo(500, 400);
+    const InputAction big = MoveTo(498, 403); // |-2| + |3| = 5
+    EXPECT_TRUE(big.PostClose);
+    EXPECT_EQ(rules.CloseArmed, 1);
+    EXPECT_EQ(rules.LastCursorPos.X, 500);
+    EXPECT_EQ(rules.LastCursorPos.Y, 400);
+    EXPECT_EQ(Send(msg::Close).Reply, InputReply::AskPassword);
+}
+
+TEST_F(InputRulesTest, MoveDistanceIsMeasuredFromTheCursorNotTheMessage)
+{
+    MoveTo(500, 400);
+    // The cursor has not moved although a move message came: no close.
+    EXPECT_FALSE(Send(msg::MouseMove, 0).PostClose);
+    EXPECT_EQ(cursorReads, 2);
+    EXPECT_FALSE(Send(msg::KeyDown).HideCursor);
+    EXPECT_EQ(cursorReads, 2); // other messages do not read the cursor
+}
+
+TEST_F(InputRulesTest, KeysButtonPressesAndLosingActivationArmAndClose)
+{
+    const unsigned arming[] = {msg::KeyDown, msg::SysKeyDown, msg::LButtonDown, msg::RButtonDown,
+                               msg::MButtonDown};
+    for (unsigned message : arming) {
+        InputRules fresh;
+        const InputAction action = fresh.Handle(message, 0, [] { return CursorPoint{}; });
+        EXPECT_TRUE(action.PostClose) << std::hex << message;
+        EXPECT_EQ(action.Reply, InputReply::PassOn) << std::hex << message;
+        EXPECT_EQ(fresh.CloseArmed, 1) << std::hex << message;
+    }
+    const InputAction deactivated = Send(msg::ActivateApp, 0);
+    EXPECT_TRUE(deactivated.PostClose);
+    EXPECT_EQ(rules.CloseArmed, 1);
+}
+
+TEST_F(InputRulesTest, ReleasesDoubleClicksWheelAndActivationDoNothing)
+{
+    const unsigned quiet[] = {0x0101 /* key up */,     0x0202 /* left up */,  0x0203 /* left double */,
+                              0x0205 /* right up */,   0x0208 /* middle up */, 0x020A /* wheel */,
+                              0x020E /* h-wheel */};
+    for (unsigned message : quiet) {
+        const InputAction action = Send(message);
+        EXPECT_FALSE(action.PostClose) << std::hex << message;
+        EXPECT_EQ(action.Reply, InputReply::PassOn) << std::hex << message;
+    }
+    EXPECT_FALSE(Send(msg::ActivateApp, 1).PostClose);
+    EXPECT_EQ(rules.CloseArmed, 0);
+    EXPECT_EQ(Send(msg::Close).Reply, InputReply::ReturnZero);
+}
+
+TEST_F(InputRulesTest, UnarmedCloseIsIgnoredArmedCloseAsksForThePassword)
+{
+    EXPECT_EQ(Send(msg::Close).Reply, InputReply::ReturnZero);
+    EXPECT_EQ(Send(msg::Close).Reply, InputReply::ReturnZero);
+    Send(msg::LButtonDown);
+    EXPECT_EQ(Send(msg::Close).Reply, InputReply::AskPassword);
+}
+
+TEST_F(InputRulesTest, RefusedPasswordTakesTheNewCursorPositionAndStaysArmed)
+{
+    MoveTo(500, 400);
+    Send(msg::KeyDown);
+    ASSERT_EQ(Send(msg::Close).Reply, InputReply::AskPassword);
+    rules.PasswordRefused({100, 100}); // the user moved the mouse while typing
+    EXPECT_EQ(rules.CloseArmed, 1);
+    EXPECT_FALSE(MoveTo(102, 102).PostClose); // 4 from the new reference
+    EXPECT_TRUE(MoveTo(105, 104).PostClose);
+    EXPECT_EQ(Send(msg::Close).Reply, InputReply::AskPassword);
+}
+
+TEST_F(InputRulesTest, WhileThePasswordDialogIsUpInputStandsAside)
+{
+    rules.PasswordDialogActive = 1;
+    EXPECT_FALSE(Send(msg::KeyDown).PostClose);
+    EXPECT_FALSE(Send(msg::SetCursor).HideCursor);
+    EXPECT_EQ(Send(msg::SetCursor).Reply, InputReply::PassOn);
+    MoveTo(0, 0);
+    EXPECT_EQ(rules.CloseArmed, 0);
+    EXPECT_EQ(rules.FirstMoveSeen, 0);
+    EXPECT_EQ(cursorReads, 0);
+    // A close request is still judged by the armed flag.
+    EXPECT_EQ(Send(msg::Close).Reply, InputReply::ReturnZero);
+}
+
+TEST_F(InputRulesTest, CursorStaysHiddenOverTheWindow)
+{
+    const InputAction setCursor = Send(msg::SetCursor);
+    EXPECT_TRUE(setCursor.HideCursor);
+    EXPECT_EQ(setCursor.Reply, InputReply::ReturnTrue);
+    EXPECT_TRUE(Send(msg::ShowWindow, 1).HideCursor);
+    EXPECT_FALSE(Send(msg::ShowWindow, 0).HideCursor);
+    EXPECT_EQ(Send(msg::ShowWindow, 1).Reply, InputReply::PassOn);
+}
+
+TEST(SysCommand, OnlyTheExactSwitchingAndScreenSaveCommandsAreSwallowed)
+{
+    EXPECT_TRUE(SwallowsSysCommand(61504)); // next window
+    EXPECT_TRUE(SwallowsSysCommand(61520)); // previous window
+    EXPECT_TRUE(SwallowsSysCommand(61760)); // screen save
+    // The low four bits are not masked: these are different commands here.
+    EXPECT_FALSE(SwallowsSysCommand(61504 + 1));
+    EXPECT_FALSE(SwallowsSysCommand(61760 + 2));
+    EXPECT_FALSE(SwallowsSysCommand(61536)); // close
+    EXPECT_FALSE(SwallowsSysCommand(61488)); // maximise
+    EXPECT_FALSE(SwallowsSysCommand(0));
+}
+
+} // namespace
+} // namespace vessmark
