@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <string>
+
 namespace vessmark {
 namespace {
 
@@ -9,6 +12,8 @@ struct ExtentsCase {
     int Width, Height, HalfWidth, HalfHeight;
     float Aspect;
 };
+
+void PrintTo(const ExtentsCase& c, std::ostream* out) { *out << c.Width << "x" << c.Height; }
 
 class SceneExtentsBySize : public ::testing::TestWithParam<ExtentsCase> {};
 
@@ -32,7 +37,10 @@ INSTANTIATE_TEST_SUITE_P(ScreenSizes, SceneExtentsBySize,
                       ExtentsCase{1280, 1024, 200, 160, 1.25f},
                       ExtentsCase{1920, 1080, 284, 160, 1.7777778f},
                       ExtentsCase{600, 600, 160, 160, 1.0f},
-                      ExtentsCase{768, 1024, 160, 213, 0.75f}));
+                      ExtentsCase{768, 1024, 160, 213, 0.75f}),
+    [](const ::testing::TestParamInfo<ExtentsCase>& param) {
+        return std::to_string(param.param.Width) + "x" + std::to_string(param.param.Height);
+    });
 
 TEST(SceneExtents, EmptyClientAreaHasNoExtentsAndNoAspect)
 {

@@ -1,0 +1,21 @@
+# Fails when a shipped Windows program imports a DLL that is not part of
+# Windows: they are linked statically and must run from a bare folder.
+execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
+if(failed)
+    message(FATAL_ERROR "objdump failed on ${PROGRAM}")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\r\n]+" lines "${dump}")
+if(NOT lines)
+    message(FATAL_ERROR "no imports found in ${PROGRAM}")
+endif()
+set(system kernel32 user32 gdi32 opengl32 glu32 winmm comdlg32 shell32 msimg32 advapi32
+    ole32 oleaut32 comctl32 msvcrt shlwapi uxtheme version imm32)
+foreach(line IN LISTS lines)
+    string(REPLACE "DLL Name: " "" dll "${line}")
+    string(TOLOWER "${dll}" dll)
+    string(REGEX REPLACE "\\.dll$" "" name "${dll}")
+    if(NOT name IN_LIST system AND NOT name MATCHES "^api-ms-win-")
+        message(FATAL_ERROR "${PROGRAM} imports ${dll}, which is not a Windows system DLL")
+    endif()
+    message(STATUS "imports ${dll}")
+endforeach()
