@@ -1,3 +1,4 @@
+cmake_minimum_required(VERSION 3.25)
 # Fails when a source of the renderer's portable core includes a window-system
 # header; the hosts in win32/ and x11/ are the only places for those.
 file(GLOB core_sources ${CORE_DIR}/*.h ${CORE_DIR}/*.cpp)
