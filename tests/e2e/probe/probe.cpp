@@ -1,0 +1,523 @@
+// probe.exe: the Windows-side helper of the end-to-end scenarios. It runs under
+// the same Wine as the show and looks at it the way another program on the
+// desktop would: finds windows, reads their state, posts and sends messages,
+// and makes windows of its own (a long-lived keeper, a stand-in screen saver,
+// a window that takes activation away, a recorder of the messages a full-screen
+// window receives).
+//
+// Every verb prints "key=value" lines on stdout and exits with 0 on success,
+// 1 when the condition it checks does not hold and 2 on a usage error.
+// Numbers may be given in decimal or as 0x-prefixed hex; "-" stands for "any"
+// where a class or caption is asked for.
+
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int ExitOk = 0;
+constexpr int ExitNo = 1;
+constexpr int ExitUsage = 2;
+
+void Out(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::vprintf(format, args);
+    va_end(args);
+    std::fflush(stdout); // the harness reads the file while we run
+}
+
+unsigned long long Number(const char* text)
+{
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(text, &end, 0);
+    if (end == text || *end != '\0') {
+        std::fprintf(stderr, "probe: not a number: %s\n", text);
+        std::exit(ExitUsage);
+    }
+    return value;
+}
+
+HWND Handle(const char* text)
+{
+    return reinterpret_cast<HWND>(static_cast<UINT_PTR>(Number(text)));
+}
+
+const char* OrNull(const char* text)
+{
+    return std::strcmp(text, "-") == 0 ? nullptr : text;
+}
+
+std::string ClassOf(HWND window)
+{
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+std::string CaptionOf(HWND window)
+{
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+void PrintWindow(HWND window)
+{
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    const auto style = static_cast<unsigned long>(GetWindowLongPtrA(window, GWL_STYLE));
+    const auto exStyle = static_cast<unsigned long>(GetWindowLongPtrA(window, GWL_EXSTYLE));
+    Out("hwnd=0x%llx\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)));
+    Out("class=%s\n", ClassOf(window).c_str());
+    Out("caption=%s\n", CaptionOf(window).c_str());
+    Out("rect=%ld,%ld,%ld,%ld\n", rect.left, rect.top, rect.right, rect.bottom);
+    Out("style=0x%08lx\n", style);
+    Out("exstyle=0x%08lx\n", exStyle);
+    Out("visible=%d\n", IsWindowVisible(window) ? 1 : 0);
+    Out("topmost=%d\n", (exStyle & WS_EX_TOPMOST) ? 1 : 0);
+    Out("foreground=%d\n", GetForegroundWindow() == window ? 1 : 0);
+    Out("pid=%lu\n", pid);
+}
+
+// Top-level windows, topmost first.
+std::vector<HWND> TopLevelWindows()
+{
+    std::vector<HWND> windows;
+    EnumWindows(
+        [](HWND window, LPARAM list) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+HWND Find(const char* className, const char* caption)
+{
+    return FindWindowA(OrNull(className), OrNull(caption));
+}
+
+// find CLASS|- CAPTION|-
+int Find(int argc, char** argv)
+{
+    if (argc != 2) {
+        return ExitUsage;
+    }
+    HWND window = Find(argv[0], argv[1]);
+    if (window == nullptr) {
+        Out("found=0\n");
+        return ExitNo;
+    }
+    Out("found=1\n");
+    PrintWindow(window);
+    return ExitOk;
+}
+
+// wait CLASS|- CAPTION|- TIMEOUT_MS: polls here rather than in the harness, as
+// each start of a Wine program costs a good part of a second.
+int Wait(int argc, char** argv)
+{
+    if (argc != 3) {
+        return ExitUsage;
+    }
+    const ULONGLONG deadline = GetTickCount64() + Number(argv[2]);
+    for (;;) {
+        if (HWND window = Find(argv[0], argv[1])) {
+            Out("found=1\n");
+            PrintWindow(window);
+            return ExitOk;
+        }
+        if (GetTickCount64() >= deadline) {
+            Out("found=0\n");
+            return ExitNo;
+        }
+        Sleep(5);
+    }
+}
+
+// gone HWND TIMEOUT_MS: waits until the window no longer exists.
+int Gone(int argc, char** argv)
+{
+    if (argc != 2) {
+        return ExitUsage;
+    }
+    HWND window = Handle(argv[0]);
+    const ULONGLONG deadline = GetTickCount64() + Number(argv[1]);
+    while (IsWindow(window)) {
+        if (GetTickCount64() >= deadline) {
+            Out("gone=0\n");
+            return ExitNo;
+        }
+        Sleep(5);
+    }
+    Out("gone=1\n");
+    return ExitOk;
+}
+
+// show HWND: the state of one window, or exit 1 when it does not exist.
+int Show(int argc, char** argv)
+{
+    if (argc != 1) {
+        return ExitUsage;
+    }
+    HWND window = Handle(argv[0]);
+    if (!IsWindow(window)) {
+        Out("exists=0\n");
+        return ExitNo;
+    }
+    Out("exists=1\n");
+    PrintWindow(window);
+    return ExitOk;
+}
+
+int Screen(int argc, char**)
+{
+    if (argc != 0) {
+        return ExitUsage;
+    }
+    Out("width=%d\nheight=%d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    return ExitOk;
+}
+
+int Cursor(int argc, char**)
+{
+    if (argc != 0) {
+        return ExitUsage;
+    }
+    POINT p{};
+    if (!GetCursorPos(&p)) {
+        return ExitNo;
+    }
+    Out("x=%ld\ny=%ld\n", p.x, p.y);
+    return ExitOk;
+}
+
+int Foreground(int argc, char**)
+{
+    if (argc != 0) {
+        return ExitUsage;
+    }
+    HWND window = GetForegroundWindow();
+    if (window == nullptr) {
+        Out("found=0\n");
+        return ExitNo;
+    }
+    Out("found=1\n");
+    PrintWindow(window);
+    return ExitOk;
+}
+
+// post HWND MSG WPARAM LPARAM
+int Post(int argc, char** argv)
+{
+    if (argc != 4) {
+        return ExitUsage;
+    }
+    const BOOL posted = PostMessageA(Handle(argv[0]), static_cast<UINT>(Number(argv[1])),
+                                     static_cast<WPARAM>(Number(argv[2])), static_cast<LPARAM>(Number(argv[3])));
+    Out("posted=%d\n", posted ? 1 : 0);
+    if (!posted) {
+        Out("error=%lu\n", GetLastError());
+    }
+    return posted ? ExitOk : ExitNo;
+}
+
+// send HWND MSG WPARAM LPARAM TIMEOUT_MS: waits for the window procedure's
+// answer, so the caller knows the message has been handled.
+int Send(int argc, char** argv)
+{
+    if (argc != 5) {
+        return ExitUsage;
+    }
+    DWORD_PTR result = 0;
+    const LRESULT sent = SendMessageTimeoutA(
+        Handle(argv[0]), static_cast<UINT>(Number(argv[1])), static_cast<WPARAM>(Number(argv[2])),
+        static_cast<LPARAM>(Number(argv[3])), SMTO_ABORTIFHUNG, static_cast<UINT>(Number(argv[4])), &result);
+    Out("answered=%d\n", sent ? 1 : 0);
+    if (!sent) {
+        Out("error=%lu\n", GetLastError());
+        return ExitNo;
+    }
+    Out("result=%llu\n", static_cast<unsigned long long>(result));
+    return ExitOk;
+}
+
+// --- windows of the probe's own -------------------------------------------
+
+LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool Register(const char* className, WNDPROC procedure)
+{
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    windowClass.lpszClassName = className;
+    return RegisterClassA(&windowClass) != 0;
+}
+
+int RunMessageLoop()
+{
+    MSG message{};
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    Out("closed=1\n");
+    return ExitOk;
+}
+
+// create CLASS CAPTION [hidden|X Y W H]: a window that lives until it is closed.
+// Hidden, it is the keeper that holds Wine's desktop for the whole test run.
+int Create(int argc, char** argv)
+{
+    if (argc != 2 && argc != 3 && argc != 6) {
+        return ExitUsage;
+    }
+    const bool hidden = argc == 3 && std::strcmp(argv[2], "hidden") == 0;
+    if (argc == 3 && !hidden) {
+        return ExitUsage;
+    }
+    int x = 40, y = 40, w = 240, h = 160;
+    if (argc == 6) {
+        x = static_cast<int>(Number(argv[2]));
+        y = static_cast<int>(Number(argv[3]));
+        w = static_cast<int>(Number(argv[4]));
+        h = static_cast<int>(Number(argv[5]));
+    }
+    if (!Register(argv[0], PlainWindowProc)) {
+        Out("error=register %lu\n", GetLastError());
+        return ExitNo;
+    }
+    const DWORD style = WS_OVERLAPPEDWINDOW | (hidden ? 0 : WS_VISIBLE);
+    HWND window = CreateWindowExA(0, argv[0], argv[1], style, x, y, w, h, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    if (window == nullptr) {
+        Out("error=create %lu\n", GetLastError());
+        return ExitNo;
+    }
+    if (!hidden) {
+        SetForegroundWindow(window);
+    }
+    PrintWindow(window);
+    Out("ready=1\n");
+    return RunMessageLoop();
+}
+
+// activate: a normal window that makes itself the foreground window, as a
+// person switching to another program would; it lives until it is closed.
+int Activate(int argc, char**)
+{
+    if (argc != 0) {
+        return ExitUsage;
+    }
+    const char className[] = "VessmarkProbeActivate";
+    if (!Register(className, PlainWindowProc)) {
+        return ExitNo;
+    }
+    HWND window = CreateWindowExA(0, className, "probe activate", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 300,
+                                  200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (window == nullptr) {
+        Out("error=create %lu\n", GetLastError());
+        return ExitNo;
+    }
+    SetForegroundWindow(window);
+    SetActiveWindow(window);
+    SetFocus(window);
+    PrintWindow(window);
+    Out("ready=1\n");
+    return RunMessageLoop();
+}
+
+// watch-new CLASS STOPFILE MAX_MS: reports every top-level window of CLASS that
+// appears after the start, until STOPFILE exists or MAX_MS have passed.
+// Exit 0 when none appeared.
+int WatchNew(int argc, char** argv)
+{
+    if (argc != 3) {
+        return ExitUsage;
+    }
+    const std::string className = argv[0];
+    const char* stopFile = argv[1];
+    const ULONGLONG deadline = GetTickCount64() + Number(argv[2]);
+    std::set<HWND> known;
+    for (HWND window : TopLevelWindows()) {
+        if (ClassOf(window) == className) {
+            known.insert(window);
+        }
+    }
+    Out("watching=1\nknown=%zu\n", known.size());
+    int seen = 0;
+    unsigned long polls = 0;
+    while (GetFileAttributesA(stopFile) == INVALID_FILE_ATTRIBUTES && GetTickCount64() < deadline) {
+        for (HWND window : TopLevelWindows()) {
+            if (known.count(window) == 0 && ClassOf(window) == className) {
+                known.insert(window);
+                ++seen;
+                Out("new=0x%llx %s\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)),
+                    CaptionOf(window).c_str());
+            }
+        }
+        ++polls;
+        Sleep(1);
+    }
+    Out("polls=%lu\nseen=%d\n", polls, seen);
+    return seen == 0 ? ExitOk : ExitNo;
+}
+
+// --- record: a full-screen window like the show's that logs what it receives --
+
+FILE* recordLog = nullptr;
+LARGE_INTEGER recordStart{};
+LARGE_INTEGER recordFrequency{};
+
+const char* MessageName(UINT message)
+{
+    switch (message) {
+    case WM_CREATE: return "WM_CREATE";
+    case WM_SHOWWINDOW: return "WM_SHOWWINDOW";
+    case WM_ACTIVATEAPP: return "WM_ACTIVATEAPP";
+    case WM_ACTIVATE: return "WM_ACTIVATE";
+    case WM_NCACTIVATE: return "WM_NCACTIVATE";
+    case WM_SETFOCUS: return "WM_SETFOCUS";
+    case WM_KILLFOCUS: return "WM_KILLFOCUS";
+    case WM_SETCURSOR: return "WM_SETCURSOR";
+    case WM_MOUSEACTIVATE: return "WM_MOUSEACTIVATE";
+    case WM_MOUSEMOVE: return "WM_MOUSEMOVE";
+    case WM_LBUTTONDOWN: return "WM_LBUTTONDOWN";
+    case WM_LBUTTONUP: return "WM_LBUTTONUP";
+    case WM_RBUTTONDOWN: return "WM_RBUTTONDOWN";
+    case WM_RBUTTONUP: return "WM_RBUTTONUP";
+    case WM_MBUTTONDOWN: return "WM_MBUTTONDOWN";
+    case WM_MBUTTONUP: return "WM_MBUTTONUP";
+    case WM_MOUSEWHEEL: return "WM_MOUSEWHEEL";
+    case WM_KEYDOWN: return "WM_KEYDOWN";
+    case WM_KEYUP: return "WM_KEYUP";
+    case WM_SYSKEYDOWN: return "WM_SYSKEYDOWN";
+    case WM_SYSCOMMAND: return "WM_SYSCOMMAND";
+    case WM_CLOSE: return "WM_CLOSE";
+    case WM_DESTROY: return "WM_DESTROY";
+    default: return nullptr;
+    }
+}
+
+LRESULT CALLBACK RecordWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (const char* name = MessageName(message)) {
+        LARGE_INTEGER now{};
+        QueryPerformanceCounter(&now);
+        POINT cursor{};
+        GetCursorPos(&cursor);
+        std::fprintf(recordLog, "%8.1f ms %s wParam=0x%llx lParam=0x%llx cursor=%ld,%ld\n",
+                     static_cast<double>(now.QuadPart - recordStart.QuadPart) * 1000.0 /
+                         static_cast<double>(recordFrequency.QuadPart),
+                     name, static_cast<unsigned long long>(wParam), static_cast<unsigned long long>(lParam),
+                     cursor.x, cursor.y);
+        std::fflush(recordLog);
+    }
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// record LOGFILE: creates a topmost full-screen pop-up with the show's styles and
+// appends every input, activation and close message it receives to LOGFILE.
+// It lives until it is closed (e.g. a WM_CLOSE posted by "post").
+int Record(int argc, char** argv)
+{
+    if (argc != 1) {
+        return ExitUsage;
+    }
+    recordLog = std::fopen(argv[0], "w");
+    if (recordLog == nullptr) {
+        return ExitNo;
+    }
+    QueryPerformanceFrequency(&recordFrequency);
+    QueryPerformanceCounter(&recordStart);
+    const char className[] = "VessmarkProbeRecord";
+    if (!Register(className, RecordWindowProc)) {
+        return ExitNo;
+    }
+    HWND window = CreateWindowExA(WS_EX_TOPMOST, className, "probe record",
+                                  WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
+                                  GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    if (window == nullptr) {
+        return ExitNo;
+    }
+    SetForegroundWindow(window);
+    PrintWindow(window);
+    Out("ready=1\n");
+    return RunMessageLoop();
+}
+
+struct Verb {
+    const char* Name;
+    int (*Run)(int argc, char** argv);
+    const char* Usage;
+};
+
+const Verb Verbs[] = {
+    {"find", Find, "find CLASS|- CAPTION|-"},
+    {"wait", Wait, "wait CLASS|- CAPTION|- TIMEOUT_MS"},
+    {"gone", Gone, "gone HWND TIMEOUT_MS"},
+    {"show", Show, "show HWND"},
+    {"screen", Screen, "screen"},
+    {"cursor", Cursor, "cursor"},
+    {"foreground", Foreground, "foreground"},
+    {"post", Post, "post HWND MSG WPARAM LPARAM"},
+    {"send", Send, "send HWND MSG WPARAM LPARAM TIMEOUT_MS"},
+    {"create", Create, "create CLASS CAPTION [hidden | X Y W H]"},
+    {"activate", Activate, "activate"},
+    {"watch-new", WatchNew, "watch-new CLASS STOPFILE MAX_MS"},
+    {"record", Record, "record LOGFILE"},
+};
+
+int Usage()
+{
+    std::fprintf(stderr, "usage:\n");
+    for (const Verb& verb : Verbs) {
+        std::fprintf(stderr, "  probe %s\n", verb.Usage);
+    }
+    return ExitUsage;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        return Usage();
+    }
+    for (const Verb& verb : Verbs) {
+        if (std::strcmp(argv[1], verb.Name) == 0) {
+            const int result = verb.Run(argc - 2, argv + 2);
+            if (result == ExitUsage) {
+                std::fprintf(stderr, "usage: probe %s\n", verb.Usage);
+            }
+            return result;
+        }
+    }
+    return Usage();
+}
