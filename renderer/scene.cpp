@@ -1,46 +1,27 @@
 #include "scene.h"
 
-#include "gl_api.h"
+#include <new>
 
 namespace vessmark {
 
 namespace {
 constexpr int DiscardedRandomValues = 20;
 constexpr float HueRateUnit = 0.01f; // HueFollowRate counts hundredths of the circle
+constexpr double SecondsPerMillisecond = 0.001;
 
-void SetUpLight()
+// One array of `count` objects, or nothing when it cannot be had. A negative
+// count is refused before it reaches the allocator, which would take it for
+// an enormous size.
+std::unique_ptr<SceneObject[]> AllocateObjects(int count)
 {
-    const GLfloat ambient[] = {0.25f, 0.25f, 0.25f, 0.0f};
-    const GLfloat diffuse[] = {1.0f, 1.0f, 1.0f, 0.0f};
-    const GLfloat specular[] = {1.0f, 1.0f, 1.0f, 0.0f};
-    // w = 0: a directional light from (1, 1, 1): right, above, the viewer's side.
-    const GLfloat position[] = {500.0f, 500.0f, 500.0f, 0.0f};
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, specular);
-    glLightfv(GL_LIGHT0, GL_POSITION, position);
-}
-
-void SetUpMaterial()
-{
-    glEnable(GL_COLOR_MATERIAL);
-    glMaterialf(GL_FRONT, GL_SHININESS, 10.0f);
-    // Colour material makes the front specular reflectance a 0.7 grey, then
-    // hands every later glColor to ambient and diffuse.
-    glColorMaterial(GL_FRONT, GL_SPECULAR);
-    glColor3f(0.7f, 0.7f, 0.7f);
-    glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
-}
-
-void CompileSphereList(const RendererSettings& settings)
-{
-    glNewList(SphereList, GL_COMPILE);
-    GLUquadric* quadric = gluNewQuadric();
-    gluSphere(quadric, settings.ObjectSize * 0.5, settings.SphereDetail + 2, settings.SphereDetail + 1);
-    gluDeleteQuadric(quadric);
-    glEndList();
+    if (count < 0) {
+        return nullptr;
+    }
+    try {
+        return std::unique_ptr<SceneObject[]>(new SceneObject[static_cast<std::size_t>(count)]);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
 } // namespace
 
@@ -52,41 +33,63 @@ void SeedScene(Scene& scene, std::uint32_t seed)
     }
 }
 
-void SizeScene(Scene& scene, int width, int height)
+bool PopulateScene(Scene& scene)
 {
-    const auto extents = ComputeSceneExtents(width, height);
-    const auto aspect = ComputeAspect(width, height);
-    if (!extents || !aspect) {
-        scene.Sized = false;
-        return;
+    FreeSceneObjects(scene);
+    scene.LeaderArray = AllocateObjects(scene.Settings.LeaderCount);
+    if (scene.LeaderArray) {
+        scene.FollowerArray = AllocateObjects(scene.Settings.FollowerCount);
     }
-    scene.Aspect = *aspect;
-    glViewport(0, 0, width, height);
-    scene.Extents = *extents;
-    scene.Sized = true;
-}
-
-void BuildScene(Scene& scene, int width, int height)
-{
-    SizeScene(scene, width, height);
-    glEnable(GL_DEPTH_TEST);
-    glFrontFace(GL_CCW);
-    glEnable(GL_CULL_FACE);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glEnable(GL_LINE_SMOOTH);
-    glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
-    if (scene.Settings.DrawSpheres == 1) {
-        SetUpLight();
-        SetUpMaterial();
-        CompileSphereList(scene.Settings);
+    if (!scene.LeaderArray || !scene.FollowerArray) {
+        FreeSceneObjects(scene);
+        return false;
+    }
+    scene.LeaderCount = scene.Settings.LeaderCount;
+    scene.FollowerCount = scene.Settings.FollowerCount;
+    for (SceneObject& leader : scene.Leaders()) {
+        InitLeader(leader, scene);
+    }
+    for (SceneObject& follower : scene.Followers()) {
+        InitFollower(follower, scene);
     }
     scene.HueStep = static_cast<float>(scene.Settings.HueFollowRate) * HueRateUnit;
+    return true;
 }
 
-void DrawFrame(Scene& scene)
+void FreeSceneObjects(Scene& scene)
 {
-    (void)scene;
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    scene.LeaderCount = 0;
+    scene.FollowerCount = 0;
+    scene.LeaderArray.reset();
+    scene.FollowerArray.reset();
+}
+
+void AdvanceFrameTime(Scene& scene)
+{
+    if (!scene.Clock) {
+        return; // no clock, no time: the scene stands still
+    }
+    if (!scene.ClockStarted) {
+        scene.LastFrameTime = scene.Clock();
+        scene.ClockStarted = true;
+    }
+    const std::uint32_t previous = scene.LastFrameTime;
+    const std::uint32_t now = scene.Clock();
+    scene.LastFrameTime = now;
+    if (now >= previous) {
+        scene.FrameSeconds = static_cast<float>((now - previous) * SecondsPerMillisecond);
+    }
+}
+
+void UpdateScene(Scene& scene)
+{
+    const std::span<const SceneObject> leaders = scene.Leaders();
+    for (SceneObject& leader : scene.Leaders()) {
+        UpdateObject(leader, scene, leaders);
+    }
+    for (SceneObject& follower : scene.Followers()) {
+        UpdateObject(follower, scene, leaders);
+    }
 }
 
 } // namespace vessmark

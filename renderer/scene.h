@@ -1,16 +1,25 @@
 #pragma once
-// The renderer's scene state and the OpenGL work that is the same on every
-// host. The host owns the window, the drawing context and the swap; it calls in
-// here once the context is current.
+// The renderer's scene state. The host owns the window, the drawing context,
+// the clock and the seed; everything else about the show lives here.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
 
 #include "random.h"
 #include "renderer_settings.h"
 #include "scene_extents.h"
+#include "scene_object.h"
 
 namespace vessmark {
 
 // Display list that holds the lit sphere every object is drawn with.
 inline constexpr unsigned SphereList = 1;
+
+// Milliseconds since some moment, as timeGetTime gives them: the counter may
+// wrap. Each host binds its own; tests bind a fake.
+using MillisecondClock = std::function<std::uint32_t()>;
 
 struct Scene {
     RendererSettings Settings;
@@ -19,23 +28,43 @@ struct Scene {
     float Aspect = 0.0f;
     float HueStep = 0.0f;
     bool Sized = false; // extents, aspect and viewport are known; frames may be drawn
+
+    // Each kind in one array, owned until the scene is freed. The counts are
+    // those of the arrays that exist: zero when an array is missing.
+    std::unique_ptr<SceneObject[]> LeaderArray;
+    std::unique_ptr<SceneObject[]> FollowerArray;
+    int LeaderCount = 0;
+    int FollowerCount = 0;
+
+    // Frame timing.
+    MillisecondClock Clock;
+    float FrameSeconds = 0.0f;     // this frame's step
+    std::uint32_t LastFrameTime = 0; // clock reading of the previous frame
+    bool ClockStarted = false;     // LastFrameTime has been read once
+
+    std::span<SceneObject> Leaders() { return {LeaderArray.get(), static_cast<std::size_t>(LeaderCount)}; }
+    std::span<SceneObject> Followers() { return {FollowerArray.get(), static_cast<std::size_t>(FollowerCount)}; }
 };
 
 // Seeds the show's generator and throws the first 20 values away.
 void SeedScene(Scene& scene, std::uint32_t seed);
 
-// Sizes the scene to a client area of width x height pixels: viewport, extents
-// and aspect. An empty area leaves the scene unsized, and no frame is drawn.
-// Needs the context current.
-void SizeScene(Scene& scene, int width, int height);
+// Allocates the leader and the follower array at the sizes the settings ask
+// for, initialises every leader and then every follower in index order, and
+// sets the hue step. Needs the extents. Returns false, with neither array
+// left behind, when an array cannot be allocated: the show cannot run then.
+bool PopulateScene(Scene& scene);
 
-// Everything the frames rely on, once the context is current and the modelview
-// matrix is still the identity: the size (as SizeScene), depth test, culling,
-// black clear colour, smooth lines, for spheres light 0, colour material and the
-// sphere list, and the hue step.
-void BuildScene(Scene& scene, int width, int height);
+// Destroys both arrays, if they exist.
+void FreeSceneObjects(Scene& scene);
 
-// Draws one frame into the current context; the host presents it.
-void DrawFrame(Scene& scene);
+// The frame's time step from the clock. The first call reads the clock twice,
+// so the first step is normally 0; a counter that has wrapped since the last
+// frame reuses the last step. There is no upper bound.
+void AdvanceFrameTime(Scene& scene);
+
+// The motion of one frame without drawing: every leader, then every follower,
+// as the frame renderer does it.
+void UpdateScene(Scene& scene);
 
 } // namespace vessmark

@@ -17,6 +17,7 @@ inline constexpr int SaverIconId = 7002;
 // Exit codes of a show that could not start. A show that ran exits with 0.
 inline constexpr int ExitClassNotRegistered = 1;
 inline constexpr int ExitNoWindow = 2;
+inline constexpr int ExitNoMemory = 3; // the object arrays could not be allocated
 
 struct SaverHost {
     HINSTANCE Instance = nullptr;
@@ -24,6 +25,7 @@ struct SaverHost {
     HDC Dc = nullptr;
     HGLRC Rc = nullptr;
     int Running = 0; // the scene exists: frames may be drawn
+    bool OutOfMemory = false; // the scene could not be built: creation was refused
     InputRules Input;
     Scene Scene;
 };
@@ -34,9 +36,14 @@ int RunSaverWindow(SaverHost& host);
 // systems that have one.
 int VerifyPassword(SaverHost& host, HWND window);
 
-void InitScene(SaverHost& host, HWND window);
+// False when the scene's objects could not be allocated; the window must not
+// be created then.
+bool InitScene(SaverHost& host, HWND window);
 void SelectPixelFormat(HDC dc);
 void FreeScene(SaverHost& host, HWND window);
+// Draws a frame when the show is running and the password dialog is not up.
 void IdleFrame(SaverHost& host);
+// Draws one frame and presents it.
+void RenderFrame(SaverHost& host);
 
 } // namespace vessmark

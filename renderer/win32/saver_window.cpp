@@ -3,6 +3,8 @@
 
 #include "saver_host.h"
 
+#include "gl_setup.h"
+
 namespace vessmark {
 
 namespace {
@@ -65,11 +67,16 @@ LRESULT SceneWindowProc(SaverHost& host, HWND window, UINT message, WPARAM wPara
         ApplyDefaultSettings(host.Scene.Settings);
         SetWindowTextA(window, ShowCaption);
         ApplyThreadPriority(host.Scene.Settings.PriorityLevel);
-        InitScene(host, window);
+        if (!InitScene(host, window)) {
+            // No objects to draw: refuse the window, and the show ends.
+            host.OutOfMemory = true;
+            return -1;
+        }
         host.Running = 1;
         break;
     case WM_SIZE:
         // A window created without a size gets its scene sized when it has one.
+        // (Its objects were born in a box of no size, near the centre.)
         if (host.Running && !host.Scene.Sized) {
             SizeScene(host.Scene, LOWORD(lParam), HIWORD(lParam));
         }
@@ -145,7 +152,7 @@ int RunSaverWindow(SaverHost& host)
     HWND window = CreateWindowExA(SaverExStyle, SaverClassName, SaverWindowText, SaverStyle, 0, 0,
                                   width, height, nullptr, nullptr, host.Instance, &host);
     if (window == nullptr) {
-        return ExitNoWindow;
+        return host.OutOfMemory ? ExitNoMemory : ExitNoWindow;
     }
     SetForegroundWindow(window);
 

@@ -3,9 +3,13 @@
 
 #include "saver_host.h"
 
+#include <mmsystem.h>
+
 #include <ctime>
 
+#include "frame_renderer.h"
 #include "gl_api.h"
+#include "gl_setup.h"
 #include "pixel_format.h"
 
 namespace vessmark {
@@ -43,20 +47,22 @@ void SelectPixelFormat(HDC dc)
     SetPixelFormat(dc, ChoosePixelFormat(dc, &fallback), &fallback);
 }
 
-void InitScene(SaverHost& host, HWND window)
+bool InitScene(SaverHost& host, HWND window)
 {
     SeedScene(host.Scene, static_cast<std::uint32_t>(std::time(nullptr)));
+    host.Scene.Clock = [] { return static_cast<std::uint32_t>(timeGetTime()); };
     host.Dc = GetDC(window);
     SelectPixelFormat(host.Dc);
     host.Rc = wglCreateContext(host.Dc);
     RECT client{};
     GetClientRect(window, &client);
     wglMakeCurrent(host.Dc, host.Rc);
-    BuildScene(host.Scene, client.right - client.left, client.bottom - client.top);
+    return BuildScene(host.Scene, client.right - client.left, client.bottom - client.top);
 }
 
 void FreeScene(SaverHost& host, HWND window)
 {
+    FreeSceneObjects(host.Scene);
     ReleaseDC(window, host.Dc);
     host.Dc = nullptr;
     wglMakeCurrent(nullptr, nullptr);
@@ -67,9 +73,13 @@ void FreeScene(SaverHost& host, HWND window)
 
 void IdleFrame(SaverHost& host)
 {
-    if (host.Running != 1 || host.Input.PasswordDialogActive != 0 || !host.Scene.Sized) {
-        return;
+    if (host.Running == 1 && host.Input.PasswordDialogActive == 0) {
+        RenderFrame(host);
     }
+}
+
+void RenderFrame(SaverHost& host)
+{
     DrawFrame(host.Scene);
     glFlush();
     wglSwapLayerBuffers(host.Dc, WGL_SWAP_MAIN_PLANE);

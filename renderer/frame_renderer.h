@@ -1,0 +1,26 @@
+#pragma once
+// Drawing one frame of the show into the current context. The host presents
+// it (flush and swap, or a read-back off-screen).
+
+#include <span>
+
+#include "scene.h"
+
+namespace vessmark {
+
+// Field of view and depth range of the camera, which sits 2 x HalfWidth in
+// front of the scene's centre looking toward negative z.
+inline constexpr double CameraFieldOfView = 80.0;
+inline constexpr double CameraNear = 50.0;
+inline constexpr double CameraFar = 2000.0;
+
+// The frame's time step, the camera, a cleared picture and every object
+// steered, moved and drawn: the leaders first, so that the followers chase
+// where their leaders are in this frame. Nothing happens in an unsized scene.
+void DrawFrame(Scene& scene);
+
+// Steers, moves, colours and draws one object; followers need the leaders for
+// their search, their chase and their link.
+void UpdateAndDraw(Scene& scene, SceneObject& object, std::span<const SceneObject> leaders);
+
+} // namespace vessmark

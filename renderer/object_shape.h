@@ -1,0 +1,37 @@
+#pragma once
+// How an object looks in a frame, worked out without OpenGL: the direction of
+// its motion, how far its sphere is stretched along it and how the sphere is
+// turned onto it, and the line width or point size of the flat drawing modes.
+
+#include "scene_object.h"
+
+namespace vessmark {
+
+// Radians to degrees, as the show has always written the factor.
+inline constexpr float DegreesPerRadian = 57.29578f;
+
+struct MotionDirection {
+    Vector3 Unit;        // unit direction of motion, or zero at rest
+    float Length = 0.0f; // length of the velocity scaled by VelocityToTail
+};
+
+// The velocity is first scaled to a tail's worth of motion.
+inline constexpr float VelocityToTail = 0.04f;
+
+MotionDirection DirectionOfMotion(const Vector3& velocity);
+
+// How many times the sphere is lengthened along its motion: at least 1 (a
+// round sphere), otherwise TailLength x length x 0.05, which with the usual
+// tail of 150 is 0.3 x speed.
+float SphereStretch(int tailLength, float length);
+
+// The two rotations, in degrees, that turn the sphere's own z axis onto the
+// line of motion: first about y, then about x.
+float HeadingDegrees(const Vector3& unit);
+float PitchDegrees(const Vector3& unit);
+
+// Nearer objects are drawn thicker.
+float LineWidthAt(float z, int objectSize);
+float PointSizeAt(float z, int objectSize);
+
+} // namespace vessmark

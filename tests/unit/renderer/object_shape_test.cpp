@@ -1,0 +1,89 @@
+#include "object_shape.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+
+namespace vessmark {
+namespace {
+
+TEST(SphereStretch, IsThreeTenthsOfTheSpeedButNeverBelowOne)
+{
+    for (const float speed : {0.0f, 1.0f, 3.0f, 10.0f, 100.0f, 400.0f}) {
+        const MotionDirection motion = DirectionOfMotion({0.0f, speed, 0.0f});
+        const float expected = std::max(1.0f, 0.3f * speed);
+        EXPECT_NEAR(SphereStretch(150, motion.Length), expected, 1e-4f * expected) << "speed " << speed;
+    }
+}
+
+TEST(SphereStretch, ALeaderAtFullSpeedOnEveryAxisIsStretchedAbout208Times)
+{
+    const MotionDirection motion = DirectionOfMotion({400.0f, 400.0f, 400.0f});
+    const float stretch = SphereStretch(150, motion.Length);
+    EXPECT_NEAR(stretch, 207.846f, 0.01f);
+    // A sphere of radius 2 becomes a streak about 830 units long.
+    EXPECT_NEAR(2.0f * 2.0f * stretch, 831.4f, 0.1f);
+}
+
+TEST(DirectionOfMotion, IsZeroAtRestAndAUnitVectorOtherwise)
+{
+    const MotionDirection rest = DirectionOfMotion({0, 0, 0});
+    EXPECT_EQ(rest.Length, 0.0f);
+    EXPECT_EQ(rest.Unit.X, 0.0f);
+    EXPECT_EQ(rest.Unit.Y, 0.0f);
+    EXPECT_EQ(rest.Unit.Z, 0.0f);
+    EXPECT_EQ(SphereStretch(150, rest.Length), 1.0f) << "an object at rest is a round sphere";
+
+    const MotionDirection moving = DirectionOfMotion({30.0f, 0.0f, -40.0f});
+    EXPECT_FLOAT_EQ(moving.Length, 2.0f); // 50 units per second, scaled by 0.04
+    EXPECT_FLOAT_EQ(moving.Unit.X, 0.6f);
+    EXPECT_FLOAT_EQ(moving.Unit.Z, -0.8f);
+}
+
+// Where the sphere's own z axis ends up after glRotate(heading, y axis) and
+// then glRotate(pitch, x axis), applied to the vertex in the reverse order.
+std::array<double, 3> TurnedZAxis(float headingDegrees, float pitchDegrees)
+{
+    const double pi = std::acos(-1.0);
+    const double heading = headingDegrees * pi / 180.0;
+    const double pitch = pitchDegrees * pi / 180.0;
+    // About x: (0, 0, 1) -> (0, -sin p, cos p).
+    const double y = -std::sin(pitch);
+    const double z = std::cos(pitch);
+    // About y: (x, y, z) -> (x cos h + z sin h, y, -x sin h + z cos h).
+    return {z * std::sin(heading), y, z * std::cos(heading)};
+}
+
+TEST(SphereRotation, TurnsTheSpheresAxisOntoTheLineOfMotion)
+{
+    const std::array<Vector3, 7> velocities = {
+        Vector3{1, 0, 0}, Vector3{0, 1, 0}, Vector3{0, 0, -1}, Vector3{3, -4, 12},
+        Vector3{-400, 400, 400}, Vector3{-5, -1, -2}, Vector3{0.5f, 0.25f, -3}};
+    for (const Vector3& v : velocities) {
+        const MotionDirection motion = DirectionOfMotion(v);
+        const auto axis = TurnedZAxis(HeadingDegrees(motion.Unit), PitchDegrees(motion.Unit));
+        const double along = axis[0] * motion.Unit.X + axis[1] * motion.Unit.Y + axis[2] * motion.Unit.Z;
+        // The stretch is symmetric, so the axis may point either way along the line.
+        EXPECT_NEAR(std::fabs(along), 1.0, 1e-5) << v.X << ", " << v.Y << ", " << v.Z;
+    }
+}
+
+TEST(SphereRotation, UsesTheShowsDegreeFactor)
+{
+    EXPECT_FLOAT_EQ(PitchDegrees({0, 1, 0}), 90.0f);
+    EXPECT_FLOAT_EQ(HeadingDegrees({1, 0, 0}), -90.0f);
+    EXPECT_FLOAT_EQ(HeadingDegrees({0, 0, -1}), 0.0f);
+    EXPECT_FLOAT_EQ(PitchDegrees({0, 1.0000001f, 0}), 90.0f) << "a hair past 1 is still straight up";
+}
+
+TEST(FlatDrawing, NearerObjectsAreThicker)
+{
+    EXPECT_NEAR(LineWidthAt(160.0f, 4), 0.432f, 1e-6f);
+    EXPECT_NEAR(LineWidthAt(-160.0f, 4), 0.688f, 1e-6f);
+    EXPECT_NEAR(PointSizeAt(160.0f, 4), 2.16f, 1e-5f);
+    EXPECT_NEAR(PointSizeAt(-160.0f, 4), 3.44f, 1e-5f);
+}
+
+} // namespace
+} // namespace vessmark
