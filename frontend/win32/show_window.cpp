@@ -1,0 +1,125 @@
+#include "show_window.h"
+
+#include <mmsystem.h>
+
+namespace vessmark {
+
+namespace {
+constexpr UINT_PTR Timer1Id = 1;
+constexpr UINT_PTR Timer2Id = 2;
+constexpr UINT_PTR Timer3Id = 3;
+
+std::wstring FromAnsi(const std::string& text)
+{
+    if (text.empty()) {
+        return {};
+    }
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return wide;
+}
+} // namespace
+
+Win32ShowPlatform::~Win32ShowPlatform()
+{
+    if (process_ != nullptr) {
+        CloseHandle(process_);
+    }
+}
+
+bool Win32ShowPlatform::StartRenderer(const std::string& path)
+{
+    // The full path as the application and again, quoted, as the command line:
+    // a folder with blanks can never start some other program.
+    const std::wstring application = FromAnsi(path);
+    std::wstring commandLine = L"\"" + application + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info)) {
+        return false;
+    }
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    return true;
+}
+
+bool Win32ShowPlatform::RendererEnded()
+{
+    return process_ == nullptr || WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
+}
+
+bool Win32ShowPlatform::RendererWindowExists()
+{
+    return FindWindowA(nullptr, RendererCaption) != nullptr;
+}
+
+void Win32ShowPlatform::ShowCursor()
+{
+    ::ShowCursor(TRUE);
+}
+
+std::uint32_t Win32ShowPlatform::NowMs()
+{
+    return timeGetTime();
+}
+
+ShowWindow::ShowWindow(FrontEndState& state, BackgroundMusic& music, char switchLetter)
+    : runner_(state, music, platform_, switchLetter),
+      timer1_(*this, Timer1Id, Timer1Interval, [this] {
+          runner_.Timer1Tick();
+          SyncTimers();
+      }),
+      timer2_(*this, Timer2Id, Timer2Interval, [this] {
+          runner_.Timer2Tick();
+          SyncTimers();
+      }),
+      timer3_(*this, Timer3Id, Timer3Interval, [this] {
+          if (runner_.Timer3Tick()) {
+              SyncTimers();
+              Unload();
+          }
+      })
+{
+}
+
+bool ShowWindow::Load(const std::string& programFolder)
+{
+    // An ordinary top-level window that is never shown: other instances find
+    // it by its caption.
+    if (!Create(ShowWindowCaption, WS_OVERLAPPEDWINDOW, 0, nullptr, 0, 0, 0, 0)) {
+        return false;
+    }
+    runner_.FormLoad(programFolder);
+    SyncTimers();
+    return true;
+}
+
+void ShowWindow::SyncTimers()
+{
+    timer1_.SetEnabled(runner_.Timer1Enabled);
+    timer2_.SetEnabled(runner_.Timer2Enabled);
+    timer3_.SetEnabled(runner_.Timer3Enabled);
+}
+
+void ShowWindow::Unload()
+{
+    runner_.FormQueryUnload();
+    forms::EndProgram();
+}
+
+LRESULT ShowWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // Whoever asks the window to close (the watch, the system at log-off), the
+    // request is never refused and the show ends the same way.
+    if (message == WM_CLOSE || (message == WM_QUERYENDSESSION)) {
+        Unload();
+    }
+    return Form::HandleMessage(message, wParam, lParam);
+}
+
+} // namespace vessmark
