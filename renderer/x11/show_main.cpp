@@ -1,0 +1,24 @@
+// vessmark-show: the show on Linux.
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "offscreen_show.h"
+#include "show_options.h"
+
+int main(int argc, char** argv)
+{
+    using namespace vessmark;
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const ParsedOptions parsed = ParseShowOptions(arguments);
+    if (parsed.Options.Help) {
+        std::cout << ShowUsage();
+        return ShowExitDone;
+    }
+    if (!parsed.Error.empty()) {
+        std::cerr << "vessmark-show: " << parsed.Error << "\n";
+        return ShowExitUsage;
+    }
+    return RunOffscreenShow(parsed.Options, std::cout, std::cerr);
+}
