@@ -17,7 +17,7 @@ constexpr int MaxFrames = 10000000;
 constexpr int MaxStepMilliseconds = 60000;
 constexpr int MaxTailLength = 100000;
 constexpr int MaxLeaders = 1000000;
-constexpr int MaxFollowers = 100000000;
+constexpr int MaxFollowers = 10000000;
 
 struct OptionSpec {
     const char* Name;

@@ -1,0 +1,56 @@
+// Whole frames of the show with its own settings, drawn off-screen on Mesa:
+// the motion, every lit sphere, and the wait for the rasteriser to finish.
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+
+#include "frame_renderer.h"
+#include "gl_api.h"
+#include "gl_setup.h"
+#include "offscreen_surface.h"
+
+namespace vessmark {
+namespace {
+
+constexpr std::uint32_t FrameMilliseconds = 16;
+constexpr int WarmUpFrames = 300; // until the swarm is inside the picture
+
+void OffscreenFrame(benchmark::State& state)
+{
+    const int width = static_cast<int>(state.range(0));
+    const int height = static_cast<int>(state.range(1));
+    std::string error;
+    const auto surface = OffscreenSurface::Create(width, height, error);
+    if (!surface) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    auto scene = std::make_unique<Scene>();
+    ApplyDefaultSettings(scene->Settings);
+    SeedScene(*scene, 1);
+    std::uint32_t now = 0;
+    scene->Clock = [&now] { return now; };
+    if (!BuildScene(*scene, width, height)) {
+        state.SkipWithError("cannot allocate the objects");
+        return;
+    }
+    for (int i = 0; i < WarmUpFrames; ++i) {
+        now += FrameMilliseconds;
+        DrawFrame(*scene);
+    }
+    glFinish();
+    for (auto _ : state) {
+        now += FrameMilliseconds;
+        DrawFrame(*scene);
+        glFinish();
+    }
+    state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.SetLabel(surface->RendererName());
+}
+
+BENCHMARK(OffscreenFrame)->Args({640, 480})->Args({1920, 1080})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+} // namespace vessmark
