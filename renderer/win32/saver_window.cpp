@@ -76,7 +76,7 @@ LRESULT SceneWindowProc(SaverHost& host, HWND window, UINT message, WPARAM wPara
         break;
     case WM_SIZE:
         // A window created without a size gets its scene sized when it has one.
-        // (Its objects were born in a box of no size, near the centre.)
+        // (Its objects were born in a box of no size, at the centre.)
         if (host.Running && !host.Scene.Sized) {
             SizeScene(host.Scene, LOWORD(lParam), HIWORD(lParam));
         }
