@@ -4,8 +4,9 @@
 
 namespace vessmark {
 
-PreviewWindow::PreviewWindow()
-    : picture_(static_cast<HBITMAP>(
+PreviewWindow::PreviewWindow(std::function<void()> whenGone)
+    : whenGone_(std::move(whenGone)),
+      picture_(static_cast<HBITMAP>(
           LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(PreviewPictureId), IMAGE_BITMAP, 0, 0, 0)))
 {
 }
@@ -62,7 +63,7 @@ void PreviewWindow::PaintContent(HDC dc, const RECT&)
 void PreviewWindow::OnDestroy()
 {
     // The pane went away (or closed us): nothing is left to show.
-    forms::EndProgram();
+    whenGone_();
 }
 
 } // namespace vessmark

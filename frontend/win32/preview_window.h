@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "forms/form.h"
 
 namespace vessmark {
@@ -15,7 +17,8 @@ inline constexpr int PreviewPictureHeight = 112;
 
 class PreviewWindow final : public forms::Form {
 public:
-    PreviewWindow();
+    // whenGone runs once the window is destroyed; the program ends then.
+    explicit PreviewWindow(std::function<void()> whenGone = forms::EndProgram);
     ~PreviewWindow() override;
 
     // Fills the pane with the picture; false when it cannot (then the program
@@ -28,6 +31,7 @@ protected:
     void OnDestroy() override;
 
 private:
+    std::function<void()> whenGone_;
     HBITMAP picture_ = nullptr;
     SIZE imageSize_{}; // the image control: the picture shows unscaled inside it
 };
