@@ -19,6 +19,36 @@ std::size_t SkipDigits(std::string_view text, std::size_t at)
 }
 } // namespace
 
+std::size_t LeadingNumberLength(std::string_view text)
+{
+    std::size_t at = 0;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
+        ++at;
+    }
+    const std::size_t whole = at;
+    at = SkipDigits(text, at);
+    std::size_t digits = at - whole;
+    if (at < text.size() && text[at] == '.') {
+        const std::size_t fraction = ++at;
+        at = SkipDigits(text, at);
+        digits += at - fraction;
+    }
+    if (digits == 0) {
+        return 0;
+    }
+    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+        std::size_t exponent = at + 1;
+        if (exponent < text.size() && (text[exponent] == '+' || text[exponent] == '-')) {
+            ++exponent;
+        }
+        const std::size_t afterExponent = SkipDigits(text, exponent);
+        if (afterExponent > exponent) {
+            at = afterExponent; // "12e" alone is the number 12 followed by an "e"
+        }
+    }
+    return at;
+}
+
 std::optional<double> ParseNumber(std::string_view text)
 {
     std::size_t begin = 0;
@@ -30,42 +60,16 @@ std::optional<double> ParseNumber(std::string_view text)
         --end;
     }
     text = text.substr(begin, end - begin);
-
-    // Check the grammar by hand; from_chars then does the exact conversion.
-    std::size_t at = 0;
-    bool negative = false;
-    if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
-        negative = text[at] == '-';
-        ++at;
-    }
-    const std::size_t mantissa = at;
-    at = SkipDigits(text, at);
-    std::size_t digits = at - mantissa;
-    if (at < text.size() && text[at] == '.') {
-        const std::size_t fraction = ++at;
-        at = SkipDigits(text, at);
-        digits += at - fraction;
-    }
-    if (digits == 0) {
-        return std::nullopt;
-    }
-    bool tinyExponent = false;
-    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
-        ++at;
-        if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
-            tinyExponent = text[at] == '-';
-            ++at;
-        }
-        const std::size_t exponent = at;
-        at = SkipDigits(text, at);
-        if (at == exponent) {
-            return std::nullopt;
-        }
-    }
-    if (at != text.size()) {
+    if (text.empty() || LeadingNumberLength(text) != text.size()) {
         return std::nullopt;
     }
 
+    // The grammar holds; from_chars does the exact conversion of the unsigned part.
+    const bool negative = text.front() == '-';
+    const std::size_t mantissa = (text.front() == '-' || text.front() == '+') ? 1 : 0;
+    const std::size_t exponent = text.find_first_of("eE");
+    const bool tinyExponent = exponent != std::string_view::npos && exponent + 1 < text.size() &&
+                              text[exponent + 1] == '-';
     std::string unsignedText(text.substr(mantissa));
     if (unsignedText.front() == '.') {
         unsignedText.insert(unsignedText.begin(), '0');

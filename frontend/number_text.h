@@ -1,6 +1,7 @@
 #pragma once
 // Reading numbers written as text by people and by devices.
 
+#include <cstddef>
 #include <optional>
 #include <string_view>
 
@@ -12,5 +13,9 @@ namespace vessmark {
 // separators, no "inf" or "nan", nothing empty. The decimal point is always
 // ".", whatever the locale.
 std::optional<double> ParseNumber(std::string_view text);
+
+// The length of the number (as above, without blanks) that the text begins
+// with, or 0 when it begins with none. "12e" begins with the number 12.
+std::size_t LeadingNumberLength(std::string_view text);
 
 } // namespace vessmark

@@ -24,14 +24,14 @@ ATOM RegisterFormClass(WNDPROC windowProc)
 }
 } // namespace
 
-std::wstring Widen(const std::string& utf8)
+std::wstring Widen(const std::string& text, UINT codePage)
 {
-    if (utf8.empty()) {
+    if (text.empty()) {
         return {};
     }
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    const int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
+    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
     return wide;
 }
 

@@ -75,6 +75,8 @@ int RunMessageLoop();
 // Ends the program at once: no window's handlers run any more.
 [[noreturn]] void EndProgram();
 
-std::wstring Widen(const std::string& utf8);
+// Text for the wide-character functions: UTF-8 (the sources' encoding) by
+// default, or the system's ANSI code page (CP_ACP) for paths and MCI texts.
+std::wstring Widen(const std::string& text, UINT codePage = CP_UTF8);
 
 } // namespace vessmark::forms

@@ -9,16 +9,6 @@ constexpr UINT_PTR Timer1Id = 1;
 constexpr UINT_PTR Timer2Id = 2;
 constexpr UINT_PTR Timer3Id = 3;
 
-std::wstring FromAnsi(const std::string& text)
-{
-    if (text.empty()) {
-        return {};
-    }
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
 } // namespace
 
 Win32ShowPlatform::~Win32ShowPlatform()
@@ -32,7 +22,7 @@ bool Win32ShowPlatform::StartRenderer(const std::string& path)
 {
     // The full path as the application and again, quoted, as the command line:
     // a folder with blanks can never start some other program.
-    const std::wstring application = FromAnsi(path);
+    const std::wstring application = forms::Widen(path, CP_ACP);
     std::wstring commandLine = L"\"" + application + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
