@@ -12,6 +12,9 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -124,16 +127,22 @@ int Find(int argc, char** argv)
     return ExitOk;
 }
 
-// wait CLASS|- CAPTION|- TIMEOUT_MS: polls here rather than in the harness, as
-// each start of a Wine program costs a good part of a second.
+// wait CLASS|- CAPTION|- TIMEOUT_MS [visible]: polls here rather than in the
+// harness, as each start of a Wine program costs time. A window can be found
+// while it is still being created, before it is shown: "visible" waits for that.
 int Wait(int argc, char** argv)
 {
-    if (argc != 3) {
+    if (argc != 3 && argc != 4) {
+        return ExitUsage;
+    }
+    const bool mustBeVisible = argc == 4;
+    if (mustBeVisible && std::strcmp(argv[3], "visible") != 0) {
         return ExitUsage;
     }
     const ULONGLONG deadline = GetTickCount64() + Number(argv[2]);
     for (;;) {
-        if (HWND window = Find(argv[0], argv[1])) {
+        HWND window = Find(argv[0], argv[1]);
+        if (window != nullptr && (!mustBeVisible || IsWindowVisible(window))) {
             Out("found=1\n");
             PrintWindow(window);
             return ExitOk;
@@ -250,6 +259,29 @@ int Send(int argc, char** argv)
         return ExitNo;
     }
     Out("result=%llu\n", static_cast<unsigned long long>(result));
+    return ExitOk;
+}
+
+// sync HWND TIMEOUT_MS: two round trips through the window's message queue.
+// Input that reached the window's thread before the first one has been read
+// from the queue and handled by the time the second one is answered, so two
+// input steps in a row cannot be merged into one (the system merges mouse
+// moves that are still waiting in the queue).
+int Sync(int argc, char** argv)
+{
+    if (argc != 2) {
+        return ExitUsage;
+    }
+    HWND window = Handle(argv[0]);
+    const auto timeout = static_cast<UINT>(Number(argv[1]));
+    for (int round = 0; round < 2; ++round) {
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeout, &result)) {
+            Out("synced=0\nerror=%lu\n", GetLastError());
+            return ExitNo;
+        }
+    }
+    Out("synced=1\n");
     return ExitOk;
 }
 
@@ -480,7 +512,7 @@ struct Verb {
 
 const Verb Verbs[] = {
     {"find", Find, "find CLASS|- CAPTION|-"},
-    {"wait", Wait, "wait CLASS|- CAPTION|- TIMEOUT_MS"},
+    {"wait", Wait, "wait CLASS|- CAPTION|- TIMEOUT_MS [visible]"},
     {"gone", Gone, "gone HWND TIMEOUT_MS"},
     {"show", Show, "show HWND"},
     {"screen", Screen, "screen"},
@@ -488,6 +520,7 @@ const Verb Verbs[] = {
     {"foreground", Foreground, "foreground"},
     {"post", Post, "post HWND MSG WPARAM LPARAM"},
     {"send", Send, "send HWND MSG WPARAM LPARAM TIMEOUT_MS"},
+    {"sync", Sync, "sync HWND TIMEOUT_MS"},
     {"create", Create, "create CLASS CAPTION [hidden | X Y W H]"},
     {"activate", Activate, "activate"},
     {"watch-new", WatchNew, "watch-new CLASS STOPFILE MAX_MS"},
@@ -507,6 +540,8 @@ int Usage()
 
 int main(int argc, char** argv)
 {
+    // Plain "\n" line ends: the harness reads these files on Linux.
+    _setmode(_fileno(stdout), _O_BINARY);
     if (argc < 2) {
         return Usage();
     }
