@@ -94,9 +94,7 @@ def setup(paths):
 
     t = time.monotonic()
     session = Session(paths, "setup", state)
-    # The keeper: a hidden window, no input goes to it, it never takes activation.
-    keeper, values = session.start_window_helper(
-        ["create", KEEPER_CLASS, "Vessmark e2e keeper", "hidden"], "keeper", deadline=KEEPER_DEADLINE)
+    keeper, values = start_keeper(paths, session)
     state.update({"keeper_pid": keeper.pid, "keeper_hwnd": values["hwnd"],
                   "keeper_out": str(keeper.out_path)})
     write_state(paths, state)
@@ -111,6 +109,34 @@ def setup(paths):
         raise Failure(f"Wine sees a {size[0]}x{size[1]} screen, not the private display's {SCREEN}")
     log(f"a probe start takes {time.monotonic() - t:.2f} s with the keeper up")
     log(f"setup done in {time.monotonic() - started:.2f} s")
+
+
+def wait_for_wine_session_end(paths, env, deadline=SERVER_DEADLINE):
+    try:
+        subprocess.run(["wineserver", "-w"], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=deadline)
+        return True
+    except subprocess.TimeoutExpired:
+        return False
+
+
+def start_keeper(paths, session, attempts=3):
+    """The keeper must be the program that starts the prefix's Wine session:
+    a session started by a program with no display (a unit test running next
+    to these tests, say) refuses windows to the programs that join it
+    (CreateWindowEx fails, error 0). So wait until no session runs, start the
+    keeper, and start over if its window was refused all the same."""
+    for attempt in range(1, attempts + 1):
+        if not wait_for_wine_session_end(paths, session.env):
+            raise Failure(f"the prefix's wineserver is still up after {SERVER_DEADLINE:.0f} s")
+        # The keeper: a hidden window, no input goes to it, it never takes activation.
+        try:
+            return session.start_window_helper(["create", KEEPER_CLASS, "Vessmark e2e keeper", "hidden"],
+                                               "keeper", deadline=KEEPER_DEADLINE)
+        except Failure as error:
+            log(f"keeper, start {attempt}: {error}")
+            session.stop_all()
+    raise Failure(f"the keeper could not make its window in {attempts} starts")
 
 
 def prefix_processes(paths):
@@ -155,10 +181,7 @@ def cleanup(paths):
 
     # The server exits by itself once no program of the prefix runs (another
     # test of this build may still be using it); stop it only if it will not.
-    try:
-        subprocess.run(["wineserver", "-w"], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=SERVER_DEADLINE)
-    except subprocess.TimeoutExpired:
+    if not wait_for_wine_session_end(paths, env):
         log(f"wineserver still up after {SERVER_DEADLINE:.0f} s: stopping it")
         subprocess.run(["wineserver", "-k"], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=60)
@@ -168,10 +191,15 @@ def cleanup(paths):
     if state.get("xvfb_pid") and process_alive(state["xvfb_pid"]):
         raise Failure(f"Xvfb {state['xvfb_pid']} does not stop")
 
+    # wineserver -w returned, so the session was over; a program found now
+    # started a new one (a unit test of this build running alongside).
     left = prefix_processes(paths)
     paths.state.unlink(missing_ok=True)
-    if left:
-        raise Failure("processes of the prefix are still running: " + "; ".join(f"{p} {c}" for p, c in left))
+    ours = [(p, c) for p, c in left if str(paths.dll) in c or str(paths.probe) in c]
+    if ours:
+        raise Failure("programs of these tests are still running: " + "; ".join(f"{p} {c}" for p, c in ours))
+    for pid, cmdline in left:
+        log(f"note: a Wine program of another test is running in the prefix: {pid} {cmdline.strip()}")
     log(f"cleanup done in {time.monotonic() - started:.2f} s")
 
 
