@@ -18,6 +18,8 @@ import traceback
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 
 import fixture  # noqa: E402
+import music_scenarios  # noqa: E402
+import saver_scenarios  # noqa: E402
 import scenarios  # noqa: E402
 from harness import Failure, Paths, Session, log  # noqa: E402
 
@@ -26,6 +28,8 @@ def all_scenarios():
     # What the harness takes for granted about Wine first, then the program.
     named = {f"platform.{name}": run for name, run in scenarios.PLATFORM_SCENARIOS.items()}
     named.update({f"dll.{name}": run for name, run in scenarios.SCENARIOS.items()})
+    named.update({f"music.{name}": run for name, run in music_scenarios.SCENARIOS.items()})
+    named.update({f"scr.{name}": run for name, run in saver_scenarios.SCENARIOS.items()})
     return named
 
 

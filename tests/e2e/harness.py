@@ -68,6 +68,9 @@ class Paths:
         self.artifacts = self.build / "e2e-artifacts"
         self.prefix = self.build / "wineprefix"
         self.tools = self.source / "tools"
+        # The rest of the programs stand beside these two.
+        self.scr = self.dll.parent / "Vessmark.scr"
+        self.music_driver = self.probe.parent / "music_driver.exe"
         self.wine_run = self.tools / "wine-run"
 
 
@@ -196,6 +199,7 @@ class Session:
         self.counter = 0
         self.buttons_down = set()
         self.x_display = None
+        self.sound_server = None
 
     # --- processes ---------------------------------------------------------
 
@@ -258,6 +262,19 @@ class Session:
             raise Failure(f"xdotool {' '.join(map(str, args))} failed: {result.stderr.strip()}")
         return result.stdout
 
+    def sound(self):
+        """A private sound server for this scenario (started on first use);
+        Wine programs started afterwards play into its null sink."""
+        if self.sound_server is None:
+            from sound import SoundServer
+            self.sound_server = SoundServer(self)
+        return self.sound_server
+
+    def without_sound(self):
+        """Wine programs started afterwards find no sound server at all."""
+        self.env["PULSE_SERVER"] = f"unix:{self.work / 'no-such-server'}"
+        self.env["PULSE_RUNTIME_PATH"] = str(self.work / "no-pulse")
+
     def stop_all(self):
         for button in sorted(self.buttons_down):
             try:
@@ -278,6 +295,7 @@ class Session:
             for f in files:
                 f.close()
         self.processes.clear()
+        self.sound_server = None
 
     def screenshot(self, path):
         path.parent.mkdir(parents=True, exist_ok=True)

@@ -1,0 +1,3 @@
+"""The end-to-end scenarios of Vessmark.scr with Vessmark.dll beside it."""
+
+SCENARIOS = {}
