@@ -63,6 +63,70 @@ def starts_with(args):
     return scenario
 
 
+# --- the picture ---------------------------------------------------------------
+
+SAMPLE = (256, 192)  # screenshots are judged at a quarter of the screen's size
+HUE_BINS = 12
+
+
+def screen_pixels(s, label):
+    """A screenshot of the whole screen, scaled down, as (r, g, b) tuples."""
+    shot = s.screenshot(s.output_path(label).with_suffix(".png"))
+    if shot is None:
+        raise Failure("no screenshot could be taken")
+    raw = subprocess.run(["convert", str(shot), "-scale", f"{SAMPLE[0]}x{SAMPLE[1]}!", "-depth", "8", "rgb:-"],
+                         stdin=subprocess.DEVNULL, capture_output=True, timeout=60, check=True).stdout
+    return [tuple(raw[i:i + 3]) for i in range(0, len(raw), 3)]
+
+
+def swarm_traits(pixels):
+    """How much of the picture is black, and which hues the saturated,
+    bright pixels cover (each bin of the colour circle counted once it holds
+    a few pixels)."""
+    black = 0
+    bins = [0] * HUE_BINS
+    for r, g, b in pixels:
+        high, low = max(r, g, b), min(r, g, b)
+        if high < 24:
+            black += 1
+            continue
+        if high >= 96 and (high - low) / high >= 0.6:
+            if high == r:
+                hue = ((g - b) / (high - low)) % 6
+            elif high == g:
+                hue = (b - r) / (high - low) + 2
+            else:
+                hue = (r - g) / (high - low) + 4
+            bins[int(hue / 6 * HUE_BINS) % HUE_BINS] += 1
+    hues = sum(1 for count in bins if count >= 8)
+    return black / len(pixels), hues
+
+
+def swarm_on_screen(s):
+    """A few seconds in, the screen shows the swarm: many saturated colours on
+    black, and it moves."""
+    show = start(s)
+    deadline = time.monotonic() + 30.0
+    while True:
+        black, hues = swarm_traits(screen_pixels(s, "swarm"))
+        log(f"black {black:.0%} of the screen, {hues} of {HUE_BINS} hues")
+        if 0.4 <= black <= 0.995 and hues >= 4:
+            break
+        if show.proc.poll() is not None:
+            raise Failure(f"the show ended ({show.proc.returncode}) before the swarm appeared")
+        if time.monotonic() > deadline:
+            raise Failure(f"no swarm on the screen after 30 s: black {black:.0%}, {hues} hues")
+        time.sleep(0.5)
+    first = screen_pixels(s, "before")
+    time.sleep(1.0)
+    second = screen_pixels(s, "after")
+    changed = sum(1 for a, b in zip(first, second) if max(abs(x - y) for x, y in zip(a, b)) > 32)
+    log(f"{changed / len(first):.1%} of the screen changed in a second")
+    if changed < 0.01 * len(first):
+        raise Failure(f"the swarm stands still: {changed} of {len(first)} sampled pixels changed in a second")
+    ends_by_key(s, show, "the swarm was seen")
+
+
 # --- what ends the show ------------------------------------------------------
 
 def key_press(s):
@@ -349,6 +413,7 @@ SCENARIOS = {
     "mouse_move.by_4_px": move_by_4_px,
     "mouse_move.by_5_px": move_by_5_px,
     "single_instance": single_instance,
+    "swarm_on_screen": swarm_on_screen,
 }
 
 PLATFORM_SCENARIOS = {
