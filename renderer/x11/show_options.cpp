@@ -120,35 +120,35 @@ ParsedOptions ParseShowOptions(const std::vector<std::string>& arguments)
         const std::string& argument = arguments[i];
         const auto equals = argument.find('=');
         const std::string name = argument.substr(0, equals);
-        const OptionSpec* spec = nullptr;
+        const OptionSpec* option = nullptr;
         for (const OptionSpec& candidate : Specs()) {
             if (name == candidate.Name) {
-                spec = &candidate;
+                option = &candidate;
             }
         }
-        if (spec == nullptr || argument.rfind("--", 0) != 0) {
+        if (option == nullptr || argument.rfind("--", 0) != 0) {
             parsed.Error = "unknown option '" + argument + "' (see --help)";
             return parsed;
         }
         std::string value;
-        if (spec->Value != nullptr) {
+        if (option->Value != nullptr) {
             if (equals != std::string::npos) {
                 value = argument.substr(equals + 1);
             } else if (i + 1 < arguments.size()) {
                 value = arguments[++i];
             } else {
-                parsed.Error = name + " wants a value (" + spec->Value + ")";
+                parsed.Error = name + " wants a value (" + option->Value + ")";
                 return parsed;
             }
         } else if (equals != std::string::npos) {
             parsed.Error = name + " takes no value";
             return parsed;
         }
-        if (const std::string error = spec->Apply(parsed.Options, value); !error.empty()) {
+        if (const std::string error = option->Apply(parsed.Options, value); !error.empty()) {
             parsed.Error = name + " " + error;
             return parsed;
         }
-        if (spec->OffscreenOnly) {
+        if (option->OffscreenOnly) {
             offscreenOnly.push_back(name);
         }
     }
@@ -185,13 +185,13 @@ std::string ShowUsage()
             "needed), writes the last one as a PNG and prints the frames per second it\n"
             "reached. The options after it exist only in this mode.\n"
             "\n";
-    for (const OptionSpec& spec : Specs()) {
-        std::string left = std::string("  ") + spec.Name;
-        if (spec.Value != nullptr) {
-            left += std::string(" ") + spec.Value;
+    for (const OptionSpec& option : Specs()) {
+        std::string left = std::string("  ") + option.Name;
+        if (option.Value != nullptr) {
+            left += std::string(" ") + option.Value;
         }
         left.resize(std::max<std::size_t>(left.size() + 1, 24), ' ');
-        text << left << spec.Description << "\n";
+        text << left << option.Description << "\n";
     }
     text << "\n"
             "Exit status: 0 done, 1 the surface or a file could not be made, 2 a bad\n"
