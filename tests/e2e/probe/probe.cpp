@@ -3,7 +3,9 @@
 // desktop would: finds windows, reads their state, posts and sends messages,
 // and makes windows of its own (a long-lived keeper, a stand-in screen saver,
 // a window that takes activation away, a recorder of the messages a full-screen
-// window receives).
+// window receives, a borderless pane for a preview), lists the child windows of
+// a window (a message box's controls, a preview inside its pane), and reads a
+// bitmap resource out of a program file.
 //
 // Every verb prints "key=value" lines on stdout and exits with 0 on success,
 // 1 when the condition it checks does not hold and 2 on a usage error.
@@ -66,11 +68,30 @@ std::string ClassOf(HWND window)
     return name;
 }
 
+std::string Utf8(const wchar_t* text)
+{
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (length <= 1) {
+        return {};
+    }
+    std::string utf8(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), length, nullptr, nullptr);
+    utf8.pop_back(); // the terminating NUL
+    return utf8;
+}
+
+// The caption as UTF-8, whatever the system's code page: a message box's
+// Japanese text reads the same on every machine.
 std::string CaptionOf(HWND window)
 {
-    char text[256] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
+    wchar_t text[1024] = {};
+    GetWindowTextW(window, text, static_cast<int>(sizeof text / sizeof text[0]));
+    return Utf8(text);
+}
+
+unsigned long long HandleNumber(HWND window)
+{
+    return static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window));
 }
 
 void PrintWindow(HWND window)
@@ -81,7 +102,7 @@ void PrintWindow(HWND window)
     GetWindowThreadProcessId(window, &pid);
     const auto style = static_cast<unsigned long>(GetWindowLongPtrA(window, GWL_STYLE));
     const auto exStyle = static_cast<unsigned long>(GetWindowLongPtrA(window, GWL_EXSTYLE));
-    Out("hwnd=0x%llx\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)));
+    Out("hwnd=0x%llx\n", HandleNumber(window));
     Out("class=%s\n", ClassOf(window).c_str());
     Out("caption=%s\n", CaptionOf(window).c_str());
     Out("rect=%ld,%ld,%ld,%ld\n", rect.left, rect.top, rect.right, rect.bottom);
@@ -380,20 +401,130 @@ int Activate(int argc, char**)
     return RunMessageLoop();
 }
 
-// watch-new CLASS STOPFILE MAX_MS: reports every top-level window of CLASS that
-// appears after the start, until STOPFILE exists or MAX_MS have passed.
-// Exit 0 when none appeared.
+// pane X Y W H: a borderless pop-up of the given size, as the display
+// settings give a screen saver's preview. It lives until it is destroyed: a
+// WM_CLOSE (posted with "post") destroys it, and with it every child window
+// in it, whichever process made them.
+int Pane(int argc, char** argv)
+{
+    if (argc != 4) {
+        return ExitUsage;
+    }
+    const char className[] = "VessmarkProbePane";
+    if (!Register(className, PlainWindowProc)) {
+        return ExitNo;
+    }
+    HWND window = CreateWindowExA(0, className, "probe pane", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
+                                  static_cast<int>(Number(argv[0])), static_cast<int>(Number(argv[1])),
+                                  static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3])), nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (window == nullptr) {
+        Out("error=create %lu\n", GetLastError());
+        return ExitNo;
+    }
+    PrintWindow(window);
+    Out("ready=1\n");
+    return RunMessageLoop();
+}
+
+// message-box CAPTION FLAGS: a message box of the probe's own (for instance
+// with an icon, to compare with another program's); prints the answer.
+int ShowMessageBox(int argc, char** argv)
+{
+    if (argc != 2) {
+        return ExitUsage;
+    }
+    const int answer = MessageBoxA(nullptr, "probe", argv[0], static_cast<UINT>(Number(argv[1])));
+    Out("answer=%d\n", answer);
+    return answer != 0 ? ExitOk : ExitNo;
+}
+
+// desktop: the desktop window, the parent of every top-level window.
+int Desktop(int argc, char**)
+{
+    if (argc != 0) {
+        return ExitUsage;
+    }
+    PrintWindow(GetDesktopWindow());
+    return ExitOk;
+}
+
+// bitmap FILE ID OUT: the bitmap resource ID of the program FILE (loaded as
+// data, never run), written to OUT as a binary PPM (P6) that Linux tools read.
+int Bitmap(int argc, char** argv)
+{
+    if (argc != 3) {
+        return ExitUsage;
+    }
+    HMODULE module = LoadLibraryExA(argv[0], nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (module == nullptr) {
+        Out("error=load %lu\n", GetLastError());
+        return ExitNo;
+    }
+    auto* picture = static_cast<HBITMAP>(LoadImageA(module, MAKEINTRESOURCEA(Number(argv[1])), IMAGE_BITMAP, 0, 0,
+                                                    LR_CREATEDIBSECTION));
+    if (picture == nullptr) {
+        Out("found=0\nerror=%lu\n", GetLastError());
+        return ExitNo;
+    }
+    BITMAP info{};
+    GetObjectA(picture, sizeof info, &info);
+    const int width = info.bmWidth;
+    const int height = info.bmHeight;
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = -height; // top row first
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+    HDC screen = GetDC(nullptr);
+    const int rows = GetDIBits(screen, picture, 0, static_cast<UINT>(height), pixels.data(), &format, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(picture);
+    if (rows != height) {
+        Out("error=GetDIBits %d rows of %d\n", rows, height);
+        return ExitNo;
+    }
+    FILE* out = std::fopen(argv[2], "wb");
+    if (out == nullptr) {
+        Out("error=cannot write %s\n", argv[2]);
+        return ExitNo;
+    }
+    std::fprintf(out, "P6\n%d %d\n255\n", width, height);
+    for (std::size_t i = 0; i < pixels.size(); i += 4) {
+        const unsigned char rgb[3] = {pixels[i + 2], pixels[i + 1], pixels[i]}; // stored as B, G, R, unused
+        std::fwrite(rgb, 1, 3, out);
+    }
+    std::fclose(out);
+    Out("found=1\nwidth=%d\nheight=%d\nbits=%d\n", width, height, static_cast<int>(info.bmBitsPixel));
+    return ExitOk;
+}
+
+// watch-new CLASS[,CLASS...] STOPFILE MAX_MS: reports every top-level window of
+// one of the classes that appears after the start, until STOPFILE exists or
+// MAX_MS have passed. Exit 0 when none appeared.
 int WatchNew(int argc, char** argv)
 {
     if (argc != 3) {
         return ExitUsage;
     }
-    const std::string className = argv[0];
+    std::set<std::string> classes;
+    for (std::string list = argv[0];;) {
+        const std::size_t comma = list.find(',');
+        classes.insert(list.substr(0, comma));
+        if (comma == std::string::npos) {
+            break;
+        }
+        list.erase(0, comma + 1);
+    }
+    const auto watched = [&](HWND window) { return classes.count(ClassOf(window)) != 0; };
     const char* stopFile = argv[1];
     const ULONGLONG deadline = GetTickCount64() + Number(argv[2]);
     std::set<HWND> known;
     for (HWND window : TopLevelWindows()) {
-        if (ClassOf(window) == className) {
+        if (watched(window)) {
             known.insert(window);
         }
     }
@@ -402,11 +533,10 @@ int WatchNew(int argc, char** argv)
     unsigned long polls = 0;
     while (GetFileAttributesA(stopFile) == INVALID_FILE_ATTRIBUTES && GetTickCount64() < deadline) {
         for (HWND window : TopLevelWindows()) {
-            if (known.count(window) == 0 && ClassOf(window) == className) {
+            if (known.count(window) == 0 && watched(window)) {
                 known.insert(window);
                 ++seen;
-                Out("new=0x%llx %s\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)),
-                    CaptionOf(window).c_str());
+                Out("new=0x%llx %s %s\n", HandleNumber(window), ClassOf(window).c_str(), CaptionOf(window).c_str());
             }
         }
         ++polls;
@@ -414,6 +544,58 @@ int WatchNew(int argc, char** argv)
     }
     Out("polls=%lu\nseen=%d\n", polls, seen);
     return seen == 0 ? ExitOk : ExitNo;
+}
+
+// children HWND: every window below HWND (children, their children, ...), each
+// as "child.N.KEY=VALUE" lines: its parent, class, caption, control id, its
+// rectangle in the client area of its parent, style, visibility, process.
+// The window's own client rectangle comes first, so that the caller can
+// compare a child with the area it should fill.
+int Children(int argc, char** argv)
+{
+    if (argc != 1) {
+        return ExitUsage;
+    }
+    HWND window = Handle(argv[0]);
+    if (!IsWindow(window)) {
+        Out("exists=0\n");
+        return ExitNo;
+    }
+    RECT client{};
+    GetClientRect(window, &client);
+    Out("exists=1\nclient=%ld,%ld,%ld,%ld\n", client.left, client.top, client.right, client.bottom);
+    std::vector<HWND> children;
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM list) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&children));
+    Out("count=%zu\n", children.size());
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        HWND child = children[i];
+        HWND parent = GetAncestor(child, GA_PARENT);
+        RECT rect{};
+        GetWindowRect(child, &rect);
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2); // into the parent's client area
+        RECT screen{};
+        GetWindowRect(child, &screen);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(child, &pid);
+        Out("child.%zu.hwnd=0x%llx\n", i, HandleNumber(child));
+        Out("child.%zu.parent=0x%llx\n", i, HandleNumber(parent));
+        Out("child.%zu.class=%s\n", i, ClassOf(child).c_str());
+        Out("child.%zu.caption=%s\n", i, CaptionOf(child).c_str());
+        Out("child.%zu.id=%ld\n", i, static_cast<long>(GetWindowLongPtrW(child, GWLP_ID)));
+        Out("child.%zu.rect=%ld,%ld,%ld,%ld\n", i, rect.left, rect.top, rect.right, rect.bottom);
+        Out("child.%zu.screen=%ld,%ld,%ld,%ld\n", i, screen.left, screen.top, screen.right, screen.bottom);
+        Out("child.%zu.style=0x%08lx\n", i, static_cast<unsigned long>(GetWindowLongPtrW(child, GWL_STYLE)));
+        Out("child.%zu.exstyle=0x%08lx\n", i, static_cast<unsigned long>(GetWindowLongPtrW(child, GWL_EXSTYLE)));
+        Out("child.%zu.visible=%d\n", i, IsWindowVisible(child) ? 1 : 0);
+        Out("child.%zu.pid=%lu\n", i, pid);
+    }
+    return ExitOk;
 }
 
 // --- record: a full-screen window like the show's that logs what it receives --
@@ -523,7 +705,12 @@ const Verb Verbs[] = {
     {"sync", Sync, "sync HWND TIMEOUT_MS"},
     {"create", Create, "create CLASS CAPTION [hidden | X Y W H]"},
     {"activate", Activate, "activate"},
-    {"watch-new", WatchNew, "watch-new CLASS STOPFILE MAX_MS"},
+    {"watch-new", WatchNew, "watch-new CLASS[,CLASS...] STOPFILE MAX_MS"},
+    {"children", Children, "children HWND"},
+    {"pane", Pane, "pane X Y W H"},
+    {"desktop", Desktop, "desktop"},
+    {"message-box", ShowMessageBox, "message-box CAPTION FLAGS"},
+    {"bitmap", Bitmap, "bitmap FILE ID OUT.ppm"},
     {"record", Record, "record LOGFILE"},
 };
 
