@@ -113,6 +113,25 @@ def process_cmdline(pid):
         return ""
 
 
+def windows_path(path):
+    """Wine's drive Z: is the Unix root."""
+    return "Z:" + str(path).replace("/", "\\")
+
+
+def programs_in(folder):
+    """Pids of the running programs whose command line names a file in the
+    folder, given the Unix way (a program started from Linux) or the Windows
+    way (one started by another Wine program)."""
+    marks = (str(folder) + "/", windows_path(folder) + "\\")
+    found = []
+    for entry in os.listdir("/proc"):
+        if entry.isdigit() and int(entry) != os.getpid():
+            cmdline = process_cmdline(int(entry))
+            if any(mark in cmdline for mark in marks) and process_alive(int(entry)):
+                found.append(int(entry))
+    return found
+
+
 def stop_pid(pid, expect_in_cmdline, grace=5.0):
     """SIGTERM, then SIGKILL, a process we started, recognised by its command
     line so that a reused pid is never hit."""
@@ -295,6 +314,10 @@ class Session:
             for f in files:
                 f.close()
         self.processes.clear()
+        # Programs that a program of the scenario started from the scenario's
+        # folder (the renderer started by a copy of Vessmark.scr).
+        for pid in programs_in(self.work):
+            stop_pid(pid, str(self.work.name))
         self.sound_server = None
 
     def screenshot(self, path):
