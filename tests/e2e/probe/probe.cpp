@@ -132,13 +132,10 @@ HWND Find(const char* className, const char* caption)
     return FindWindowA(OrNull(className), OrNull(caption));
 }
 
-// find CLASS|- CAPTION|-
-int Find(int argc, char** argv)
+// "found=0", or "found=1" and the window's state: the answer of every verb
+// that looks for one window.
+int ReportFound(HWND window)
 {
-    if (argc != 2) {
-        return ExitUsage;
-    }
-    HWND window = Find(argv[0], argv[1]);
     if (window == nullptr) {
         Out("found=0\n");
         return ExitNo;
@@ -146,6 +143,16 @@ int Find(int argc, char** argv)
     Out("found=1\n");
     PrintWindow(window);
     return ExitOk;
+}
+
+// find CLASS|- CAPTION|-
+int Find(int argc, char** argv)
+{
+    if (argc != 2) {
+        return ExitUsage;
+    }
+    HWND window = Find(argv[0], argv[1]);
+    return ReportFound(window);
 }
 
 // wait CLASS|- CAPTION|- TIMEOUT_MS [visible]: polls here rather than in the
@@ -239,13 +246,7 @@ int Foreground(int argc, char**)
         return ExitUsage;
     }
     HWND window = GetForegroundWindow();
-    if (window == nullptr) {
-        Out("found=0\n");
-        return ExitNo;
-    }
-    Out("found=1\n");
-    PrintWindow(window);
-    return ExitOk;
+    return ReportFound(window);
 }
 
 // post HWND MSG WPARAM LPARAM
