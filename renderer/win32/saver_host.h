@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "frame_gate.h"
 #include "input_rules.h"
 #include "scene.h"
 
@@ -25,6 +26,9 @@ struct SaverHost {
     HDC Dc = nullptr;
     HGLRC Rc = nullptr;
     int Running = 0; // the scene exists: frames may be drawn
+    // The rendering context was made current. Without it (no usable OpenGL)
+    // no GL call is made at all: the window shows its black background only.
+    bool ContextCurrent = false;
     bool OutOfMemory = false; // the scene could not be built: creation was refused
     InputRules Input;
     Scene Scene;
@@ -37,12 +41,15 @@ int RunSaverWindow(SaverHost& host);
 int VerifyPassword(SaverHost& host, HWND window);
 
 // False when the scene's objects could not be allocated; the window must not
-// be created then.
+// be created then. A context that cannot be set up is not a failure: the show
+// goes on in black and ends on input as usual.
 bool InitScene(SaverHost& host, HWND window);
-void SelectPixelFormat(HDC dc);
+// Chooses and sets the device context's pixel format; false when none could be set.
+bool SelectPixelFormat(HDC dc);
 void FreeScene(SaverHost& host, HWND window);
-// Draws a frame when the show is running and the password dialog is not up.
-void IdleFrame(SaverHost& host);
+// Draws a frame when the show is running, the password dialog is not up and
+// there is a context to draw with; says what the message loop should do next.
+IdleStep IdleFrame(SaverHost& host);
 // Draws one frame and presents it.
 void RenderFrame(SaverHost& host);
 

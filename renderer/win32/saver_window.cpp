@@ -77,7 +77,7 @@ LRESULT SceneWindowProc(SaverHost& host, HWND window, UINT message, WPARAM wPara
     case WM_SIZE:
         // A window created without a size gets its scene sized when it has one.
         // (Its objects were born in a box of no size, at the centre.)
-        if (host.Running && !host.Scene.Sized) {
+        if (host.Running && host.ContextCurrent && !host.Scene.Sized) {
             SizeScene(host.Scene, LOWORD(lParam), HIWORD(lParam));
         }
         break;
@@ -157,12 +157,16 @@ int RunSaverWindow(SaverHost& host)
     SetForegroundWindow(window);
 
     // Draw back to back whenever no message waits; Sleep(0) lets other
-    // threads of equal priority have the rest of the time slice.
+    // threads of equal priority have the rest of the time slice. With no
+    // context to draw with, sleep until a message comes instead of spinning.
     MSG message{};
     for (;;) {
         while (!PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
-            IdleFrame(host);
-            Sleep(0);
+            if (IdleFrame(host) == IdleStep::WaitForMessage) {
+                MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            } else {
+                Sleep(0);
+            }
         }
         if (GetMessageA(&message, nullptr, 0, 0) == 0) {
             break;

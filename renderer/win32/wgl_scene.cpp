@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "frame_renderer.h"
+#include "gl_probe.h"
 #include "gl_api.h"
 #include "gl_setup.h"
 #include "pixel_format.h"
@@ -23,7 +24,7 @@ PixelFormatTraits TraitsOf(const PIXELFORMATDESCRIPTOR& pfd)
 }
 } // namespace
 
-void SelectPixelFormat(HDC dc)
+bool SelectPixelFormat(HDC dc)
 {
     PIXELFORMATDESCRIPTOR pfd{};
     const int chosen = ChooseBestPixelFormat([&](int index) -> std::optional<PixelFormatTraits> {
@@ -34,8 +35,7 @@ void SelectPixelFormat(HDC dc)
     });
     if (chosen != 0) {
         DescribePixelFormat(dc, chosen, PixelFormatDescriptorSize, &pfd);
-        SetPixelFormat(dc, chosen, &pfd);
-        return;
+        return SetPixelFormat(dc, chosen, &pfd) != FALSE;
     }
     PIXELFORMATDESCRIPTOR fallback{};
     fallback.nSize = PixelFormatDescriptorSize;
@@ -44,7 +44,8 @@ void SelectPixelFormat(HDC dc)
     fallback.iPixelType = FallbackPixelFormat.PixelType;
     fallback.cColorBits = FallbackPixelFormat.ColorBits;
     fallback.cDepthBits = FallbackPixelFormat.DepthBits;
-    SetPixelFormat(dc, ChoosePixelFormat(dc, &fallback), &fallback);
+    const int format = ChoosePixelFormat(dc, &fallback);
+    return format != 0 && SetPixelFormat(dc, format, &fallback) != FALSE;
 }
 
 bool InitScene(SaverHost& host, HWND window)
@@ -52,11 +53,17 @@ bool InitScene(SaverHost& host, HWND window)
     SeedScene(host.Scene, static_cast<std::uint32_t>(std::time(nullptr)));
     host.Scene.Clock = [] { return static_cast<std::uint32_t>(timeGetTime()); };
     host.Dc = GetDC(window);
-    SelectPixelFormat(host.Dc);
-    host.Rc = wglCreateContext(host.Dc);
+    // Where OpenGL cannot be set up, no WGL call is made at all (see
+    // OpenGlUsable), and without a pixel format no context is asked for.
+    if (OpenGlUsable() && SelectPixelFormat(host.Dc)) {
+        host.Rc = wglCreateContext(host.Dc);
+    }
     RECT client{};
     GetClientRect(window, &client);
-    wglMakeCurrent(host.Dc, host.Rc);
+    host.ContextCurrent = host.Rc != nullptr && wglMakeCurrent(host.Dc, host.Rc) != FALSE;
+    if (!host.ContextCurrent) {
+        return true; // no OpenGL here: a black window that still ends on input
+    }
     return BuildScene(host.Scene, client.right - client.left, client.bottom - client.top);
 }
 
@@ -65,17 +72,24 @@ void FreeScene(SaverHost& host, HWND window)
     FreeSceneObjects(host.Scene);
     ReleaseDC(window, host.Dc);
     host.Dc = nullptr;
-    wglMakeCurrent(nullptr, nullptr);
-    // The sphere list goes with the context.
-    wglDeleteContext(host.Rc);
-    host.Rc = nullptr;
+    if (host.ContextCurrent) {
+        wglMakeCurrent(nullptr, nullptr);
+        host.ContextCurrent = false;
+    }
+    if (host.Rc != nullptr) {
+        // The sphere list goes with the context.
+        wglDeleteContext(host.Rc);
+        host.Rc = nullptr;
+    }
 }
 
-void IdleFrame(SaverHost& host)
+IdleStep IdleFrame(SaverHost& host)
 {
-    if (host.Running == 1 && host.Input.PasswordDialogActive == 0) {
+    const IdleStep step = NextIdleStep({host.ContextCurrent, host.Running, host.Input.PasswordDialogActive});
+    if (step == IdleStep::DrawFrame) {
         RenderFrame(host);
     }
+    return step;
 }
 
 void RenderFrame(SaverHost& host)

@@ -113,6 +113,16 @@ def process_cmdline(pid):
         return ""
 
 
+def cpu_seconds(pid):
+    """User and system time a process has used so far (0 once it is gone)."""
+    try:
+        with open(f"/proc/{pid}/stat") as stat:
+            fields = stat.read().rsplit(")", 1)[1].split()
+    except OSError:
+        return 0.0
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
 def windows_path(path):
     """Wine's drive Z: is the Unix root."""
     return "Z:" + str(path).replace("/", "\\")

@@ -8,7 +8,7 @@ import subprocess
 import time
 
 from harness import (EXIT_DEADLINE, SAVER_CLASS, SAVER_TITLE, SC_NEXTWINDOW, SC_PREVWINDOW, SC_SCREENSAVE, SCREEN, SHOW_CAPTION,
-                     WM_CLOSE, WM_SYSCOMMAND, Failure, log, parse_lines)
+                     WM_CLOSE, WM_SYSCOMMAND, Failure, cpu_seconds, log, parse_lines)
 
 CENTRE = (SCREEN[0] // 2, SCREEN[1] // 2)
 WS_VISIBLE = 0x10000000
@@ -125,6 +125,41 @@ def swarm_on_screen(s):
     if changed < 0.01 * len(first):
         raise Failure(f"the swarm stands still: {changed} of {len(first)} sampled pixels changed in a second")
     ends_by_key(s, show, "the swarm was seen")
+
+
+def without_opengl(s):
+    """Mesa finds no driver, so OpenGL cannot be set up: the show is still a
+    visible, topmost, black window that ends on a key with 0, and it waits
+    instead of spinning."""
+    without_opengl_drivers(s)
+    show = start(s)
+    if not int(show.window["exstyle"], 16) & WS_EX_TOPMOST or show.window.get("topmost") != "1":
+        raise Failure(f"the window is not topmost: {show.window}")
+    black, hues = swarm_traits(screen_pixels(s, "black"))
+    log(f"black {black:.1%} of the screen")
+    if black < 0.999:
+        raise Failure(f"the screen is not black without OpenGL: {black:.1%} black, {hues} hues")
+    busy = cpu_busy(show.proc.pid, 2.0)
+    log(f"the show used {busy:.0%} of a core over 2 s")
+    if busy > IDLE_CPU:
+        raise Failure(f"the show spins with nothing to draw: {busy:.0%} of a core")
+    ends_by_key(s, show, "a black show without OpenGL")
+
+
+# A window with nothing to draw may use this share of a core at most.
+IDLE_CPU = 0.1
+
+
+def without_opengl_drivers(s):
+    """Programs started from now on find libGL but no Mesa driver for it."""
+    s.env["LIBGL_DRIVERS_PATH"] = str(s.work / "no-drivers")
+
+
+def cpu_busy(pid, seconds):
+    """Share of a core the process used over the next seconds."""
+    before = cpu_seconds(pid)
+    time.sleep(seconds)
+    return (cpu_seconds(pid) - before) / seconds
 
 
 # --- what ends the show ------------------------------------------------------
@@ -414,6 +449,7 @@ SCENARIOS = {
     "mouse_move.by_5_px": move_by_5_px,
     "single_instance": single_instance,
     "swarm_on_screen": swarm_on_screen,
+    "without_opengl": without_opengl,
 }
 
 PLATFORM_SCENARIOS = {
