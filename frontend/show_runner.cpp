@@ -39,10 +39,22 @@ bool RendererWatch::ShowIsOver(bool windowExists, bool processEnded, std::uint32
     return windowSeen_ || processEnded || nowMs - startMs_ >= RendererStartGraceMs;
 }
 
-void ShowRunner::FormLoad(const std::string& programFolder)
+std::string RendererStartFailedMessage(const std::string& reason)
 {
-    // A renderer that cannot start is noticed by the watch: its process is over.
-    platform_.StartRenderer(RendererPath(programFolder));
+    return reason.empty() ? std::string(RendererStartFailedText) : RendererStartFailedText + ("\r\n" + reason);
+}
+
+bool ShowRunner::FormLoad(const std::string& programFolder)
+{
+    std::string reason;
+    if (!platform_.StartRenderer(RendererPath(programFolder), reason)) {
+        Timer3Enabled = false;
+        if (switchLetter_ == 'S') {
+            platform_.ShowCursor();
+        }
+        platform_.ShowMessage(RendererStartFailedMessage(reason));
+        return false;
+    }
     watch_.Start(platform_.NowMs());
 
     musicChoice_ = ChooseMusic(state_.BgmKind, state_.BgmFile);
@@ -61,6 +73,7 @@ void ShowRunner::FormLoad(const std::string& programFolder)
     case MusicChoice::None:
         break;
     }
+    return true;
 }
 
 void ShowRunner::Timer1Tick()

@@ -14,6 +14,7 @@ namespace vessmark {
 
 inline constexpr char RendererFileName[] = "Vessmark.dll";
 inline constexpr char RendererCaption[] = "VessmarkVC";
+inline constexpr char RendererStartFailedText[] = "Vessmark.dll を起動できません。";
 inline constexpr std::uint32_t Timer1Interval = 1000; // MP3 check
 inline constexpr std::uint32_t Timer2Interval = 200;  // CD check
 inline constexpr std::uint32_t Timer3Interval = 50;   // watch for the renderer
@@ -28,18 +29,26 @@ enum class MusicChoice { None, Cd, Wav, Mp3 };
 MusicChoice ChooseMusic(std::int16_t bgmKind, const std::string& bgmFile);
 
 // The renderer's path: the program's folder, a backslash, the file name.
+// Whatever encoding the folder is in, the path is in too.
 std::string RendererPath(const std::string& programFolder);
+
+// What a renderer that cannot be started shows: the fixed text, then the
+// system's reason on its own line.
+std::string RendererStartFailedMessage(const std::string& reason);
 
 // The platform operations the show runner needs, as a seam.
 class ShowPlatform {
 public:
     virtual ~ShowPlatform() = default;
-    // Starts the renderer with no arguments; false when it could not be started.
-    virtual bool StartRenderer(const std::string& path) = 0;
+    // Starts the renderer (path in UTF-8) with no arguments; when it cannot be
+    // started, false and the system's reason.
+    virtual bool StartRenderer(const std::string& path, std::string& reason) = 0;
     // The renderer's process has ended (false while it runs or when it never started).
     virtual bool RendererEnded() = 0;
     virtual bool RendererWindowExists() = 0;
     virtual void ShowCursor() = 0;
+    // A message box with the application title; returns when it is closed.
+    virtual void ShowMessage(const std::string& text) = 0;
     virtual std::uint32_t NowMs() = 0;
 };
 
@@ -72,8 +81,10 @@ public:
     bool Timer2Enabled = false;
     bool Timer3Enabled = true;
 
-    // Starts the renderer and the music.
-    void FormLoad(const std::string& programFolder);
+    // Starts the renderer, then the music. A renderer that cannot be started
+    // (a file that is no program, say) gives the cursor back, is reported,
+    // and no music plays: false, and the caller ends the program.
+    bool FormLoad(const std::string& programFolder);
     void Timer1Tick();
     void Timer2Tick();
     // True when the show is over: the window must unload (FormQueryUnload).

@@ -1,9 +1,11 @@
 #pragma once
 // The front end's seams bound to the real Windows functions.
 
+#include "ansi_path.h"
 #include "music/multimedia_port.h"
 #include "settings_file.h"
 
+#include <optional>
 #include <string>
 
 namespace vessmark {
@@ -23,7 +25,23 @@ public:
     bool WriteString(const char* section, const char* key, const char* value, const char* file) override;
 };
 
-// The folder of the running program (ANSI), without a final backslash.
-std::string ProgramFolder();
+// The folder of the running program, without a final backslash, as the
+// system has it: every name, whatever the code page.
+std::wstring ProgramFolder();
+
+// UTF-8 (the core's text) from the wide-character functions' text.
+std::string Utf8(const std::wstring& text);
+
+// FileExists for a path the ANSI code page may not hold.
+bool FileExistsWide(std::wstring path);
+
+// The system's text for an error code, on one line; "%1" stands for subject.
+std::wstring SystemErrorText(unsigned long code, const std::wstring& subject);
+
+class Win32PathPort final : public PathPort {
+public:
+    std::optional<std::string> ToAnsi(const std::wstring& path) override;
+    std::optional<std::wstring> ShortForm(const std::wstring& path) override;
+};
 
 } // namespace vessmark

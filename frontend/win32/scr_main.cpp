@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "background_music.h"
 #include "command_line.h"
 #include "forms/form.h"
@@ -12,14 +14,11 @@
 #include "settings_file.h"
 #include "show_runner.h"
 #include "show_window.h"
+#include "start_up.h"
 
 namespace vessmark {
 
 namespace {
-
-constexpr char SettingsDialogCaption[] = "<Vessmark>";
-constexpr char ApplicationTitle[] = "Vessmark (ScreenSaver)";
-constexpr char RendererMissingText[] = "Vessmark.dll が Vessmark.scr と同じﾌｫﾙﾀﾞに見つかりません！";
 
 // Everything the front end keeps for the whole run.
 struct FrontEndProgram {
@@ -27,13 +26,62 @@ struct FrontEndProgram {
     WinmmPort Multimedia;
     PrivateProfilePort Profile;
     BackgroundMusic Music{State, Multimedia};
+    std::wstring Folder;
+    // The settings file as the ANSI profile functions can open it; nothing
+    // when the folder has no name in the system's code page, not even a short one.
+    std::optional<std::string> SettingsFile;
 };
 
-bool AnotherInstanceIsOpen()
-{
-    return FindWindowA(nullptr, ShowWindowCaption) != nullptr ||
-           FindWindowA(nullptr, SettingsDialogCaption) != nullptr;
-}
+class Win32StartUp final : public StartUpPlatform {
+public:
+    explicit Win32StartUp(FrontEndProgram& program) : program_(program) {}
+
+    bool InstanceWindowExists() override
+    {
+        return FindWindowA(nullptr, ShowWindowCaption) != nullptr ||
+               FindWindowA(nullptr, SettingsDialogCaption) != nullptr;
+    }
+
+    bool InstanceLockHeld() override
+    {
+        HANDLE lock = OpenMutexW(SYNCHRONIZE, FALSE, InstanceLockName);
+        if (lock != nullptr) {
+            CloseHandle(lock);
+            return true;
+        }
+        return GetLastError() == ERROR_ACCESS_DENIED; // it exists, made by another user's run
+    }
+
+    bool TakeInstanceLock() override
+    {
+        // Kept until the program ends; the system closes it then.
+        HANDLE lock = CreateMutexW(nullptr, FALSE, InstanceLockName);
+        const DWORD error = GetLastError();
+        if (lock == nullptr) {
+            // Another run's lock that this one may not open; any other failure
+            // is skipped, as the front end skips failing steps.
+            return error != ERROR_ACCESS_DENIED;
+        }
+        return error != ERROR_ALREADY_EXISTS;
+    }
+
+    void LoadSettings() override
+    {
+        Win32PathPort paths;
+        if (const auto folder = AnsiPathFor(program_.Folder, paths)) {
+            program_.SettingsFile = SettingsPath(*folder);
+            vessmark::LoadSettings(program_.State, program_.Profile, *program_.SettingsFile);
+        }
+        // Otherwise the settings stay at their defaults: a show without music.
+    }
+
+    bool RendererExists() override { return FileExistsWide(program_.Folder + L"\\" + forms::Widen(RendererFileName)); }
+
+    void ShowMessage(const std::string& text) override { ShowApplicationMessage(text); }
+
+private:
+    FrontEndProgram& program_;
+};
 
 int RunPreview(const std::string& arguments)
 {
@@ -54,36 +102,29 @@ int RunPreview(const std::string& arguments)
 
 int Main()
 {
-    if (AnotherInstanceIsOpen()) {
-        forms::EndProgram();
-    }
+    static FrontEndProgram program; // lives until the program ends at once
+    program.Folder = ProgramFolder();
     const std::string arguments = ArgumentText(GetCommandLineA());
-    const char letter = SwitchLetter(arguments);
-    if (letter == 'P') {
+    Win32StartUp startUp(program);
+
+    switch (ChooseStartJob(startUp, arguments)) {
+    case StartJob::Preview:
         RunPreview(arguments);
         forms::EndProgram();
-    }
-
-    static FrontEndProgram program; // lives until the program ends at once
-    const std::string folder = ProgramFolder();
-    LoadSettings(program.State, program.Profile, SettingsPath(folder));
-
-    if (!FileExists(RendererPath(folder))) {
-        MessageBoxW(nullptr, forms::Widen(RendererMissingText).c_str(), forms::Widen(ApplicationTitle).c_str(),
-                    MB_OK);
-        forms::EndProgram();
-    }
-    if (letter == 'C') {
+    case StartJob::Settings:
         forms::EndProgram(); // the settings dialog comes here
-    }
-    if (!arguments.empty() && letter != 'S') {
+    case StartJob::End:
         forms::EndProgram();
+    case StartJob::Show:
+        break;
     }
+
+    const char letter = SwitchLetter(arguments);
     if (letter == 'S') {
         ShowCursor(FALSE);
     }
     static ShowWindow show(program.State, program.Music, letter);
-    if (!show.Load(folder)) {
+    if (!show.Load(Utf8(program.Folder))) {
         forms::EndProgram();
     }
     forms::RunMessageLoop();

@@ -2,6 +2,8 @@
 
 #include <mmsystem.h>
 
+#include "platform_ports.h"
+
 namespace vessmark {
 
 namespace {
@@ -18,11 +20,12 @@ Win32ShowPlatform::~Win32ShowPlatform()
     }
 }
 
-bool Win32ShowPlatform::StartRenderer(const std::string& path)
+bool Win32ShowPlatform::StartRenderer(const std::string& path, std::string& reason)
 {
     // The full path as the application and again, quoted, as the command line:
-    // a folder with blanks can never start some other program.
-    const std::wstring application = forms::Widen(path, CP_ACP);
+    // a folder with blanks can never start some other program. Wide, so that
+    // a folder of any name works whatever the system's code page.
+    const std::wstring application = forms::Widen(path);
     std::wstring commandLine = L"\"" + application + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
@@ -31,6 +34,7 @@ bool Win32ShowPlatform::StartRenderer(const std::string& path)
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &info)) {
+        reason = Utf8(SystemErrorText(GetLastError(), application));
         return false;
     }
     CloseHandle(info.hThread);
@@ -51,6 +55,16 @@ bool Win32ShowPlatform::RendererWindowExists()
 void Win32ShowPlatform::ShowCursor()
 {
     ::ShowCursor(TRUE);
+}
+
+void ShowApplicationMessage(const std::string& text)
+{
+    MessageBoxW(nullptr, forms::Widen(text).c_str(), forms::Widen(ApplicationTitle).c_str(), MB_OK);
+}
+
+void Win32ShowPlatform::ShowMessage(const std::string& text)
+{
+    ShowApplicationMessage(text);
 }
 
 std::uint32_t Win32ShowPlatform::NowMs()
@@ -77,16 +91,16 @@ ShowWindow::ShowWindow(FrontEndState& state, BackgroundMusic& music, char switch
 {
 }
 
-bool ShowWindow::Load(const std::string& programFolder)
+bool ShowWindow::Load(const std::string& programFolderUtf8)
 {
     // An ordinary top-level window that is never shown: other instances find
     // it by its caption.
     if (!Create(ShowWindowCaption, WS_OVERLAPPEDWINDOW, 0, nullptr, 0, 0, 0, 0)) {
         return false;
     }
-    runner_.FormLoad(programFolder);
+    const bool started = runner_.FormLoad(programFolderUtf8);
     SyncTimers();
-    return true;
+    return started;
 }
 
 void ShowWindow::SyncTimers()

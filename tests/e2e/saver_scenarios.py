@@ -460,6 +460,58 @@ def second_start_while_settings_open(s):
         raise Failure(f"a renderer was started: {saver.renderer_pids()}")
 
 
+def simultaneous_starts(s):
+    """Two shows started in the same instant, ten times over: each time exactly
+    one front end goes on (the other ends at once with 0), one renderer runs,
+    and the music plays once, not twice as loud."""
+    clear_leftovers(s)
+    saver = Saver(s)
+    wav = s.work / "My Music" / "loop tone.wav"
+    make_tone(wav, 1, WAV_HZ)
+    saver.settings(2, 0, wav)
+    recording = s.sound().record()
+    spans = []
+    for attempt in range(1, SIMULTANEOUS_ATTEMPTS + 1):
+        s.no_show_up()
+        pair = [saver.start("/s", label=f"first{attempt}"), saver.start("/s", label=f"second{attempt}")]
+        rc, window = s.probe("wait", SAVER_CLASS, SHOW_CAPTION, int(WINDOW_DEADLINE * 1000), "visible")
+        if rc != 0:
+            raise Failure(f"attempt {attempt}: no show window (front ends: {[p.poll() for p in pair]})")
+        end = time.monotonic() + QUICK_END
+        while all(p.poll() is None for p in pair) and time.monotonic() < end:
+            time.sleep(0.02)
+        ended = [p for p in pair if p.poll() is not None]
+        if len(ended) != 1:
+            raise Failure(f"attempt {attempt}: {2 - len(ended)} front ends run beside one show window")
+        if ended[0].returncode != 0:
+            raise Failure(f"attempt {attempt}: the second front end ended with {ended[0].returncode}")
+        winner = next(p for p in pair if p.poll() is None)
+        time.sleep(SETTLE)
+        front_ends = [pid for pid in programs_in(saver.folder) if "Vessmark.scr" in process_cmdline(pid)]
+        renderers = saver.renderer_pids()
+        if len(front_ends) != 1 or len(renderers) != 1:
+            raise Failure(f"attempt {attempt}: front ends {front_ends}, renderers {renderers}")
+        start = recording.mark()
+        time.sleep(1.0)
+        s.press_key("a")
+        key = recording.mark()
+        spans.append((start, key))
+        expect_show_ends(s, Running(winner, None, window, renderers[0]), f"a key press (attempt {attempt})")
+    record_until(recording, spans[-1][1] + 0.5)
+    for attempt, (start, key) in enumerate(spans, 1):
+        level = recording.rms(start, key - 0.1, WAV_BAND)
+        log(f"attempt {attempt}: band RMS {level:.3f} over {start:.2f}..{key - 0.1:.2f} s")
+        if not AUDIBLE_BAND_RMS <= level < DOUBLE_LEVEL:
+            raise Failure(f"attempt {attempt}: the music's band RMS is {level:.3f}; one play gives about "
+                          f"{SINGLE_LEVEL}, two together about {2 * SINGLE_LEVEL}")
+
+
+SIMULTANEOUS_ATTEMPTS = 10
+# The test tone's band RMS as one WAV play gives it; two plays at once add up.
+SINGLE_LEVEL = 0.35
+DOUBLE_LEVEL = 0.5
+
+
 # --- the renderer missing ----------------------------------------------------------
 
 def controls_of(s, hwnd):
@@ -559,6 +611,74 @@ def renderer_missing(args, answer, icon_control=False):
         rc, values = s.probe("find", "-", BOX_CAPTION)
         if rc == 0:
             raise Failure(f"the message box is still there: {values}")
+    return scenario
+
+
+def renderer_unstartable(s):
+    """A Vessmark.dll that exists but is no program (zero bytes): a message box
+    says it cannot be started and why; no music plays, no show window
+    appears, and the program ends with 0 once the box is answered."""
+    clear_leftovers(s)
+    saver = Saver(s, renderer=False)
+    saver.dll.write_bytes(b"")
+    wav = s.work / "My Music" / "loop tone.wav"
+    make_tone(wav, 1, WAV_HZ)
+    saver.settings(2, 0, wav)
+    expect_wave_device(s)
+    recording = s.sound().record()
+    watcher = Watcher(s, SAVER_CLASS)
+    proc = saver.start("/s")
+    box, controls = message_box_state(s)
+    if box is None:
+        raise Failure(f"no message box captioned {BOX_CAPTION!r} (front end: {proc.poll()})")
+    texts = [c["caption"] for c in controls if c["class"] == "Static" and c["caption"]]
+    lines = texts[0].split("\\r\\n") if len(texts) == 1 else []
+    log(f"message box: {texts}")
+    if len(lines) < 2 or lines[0] != UNSTARTABLE_TEXT or not lines[1].strip():
+        raise Failure(f"the message box should say {UNSTARTABLE_TEXT!r} and the system's reason: {texts}")
+    time.sleep(SETTLE)
+    if proc.poll() is not None:
+        raise Failure(f"the program ended ({proc.returncode}) with its message box unanswered")
+    s.press_key("Return")
+    expect_quick_end(proc, "Vessmark.scr /s after the message")
+    expect_no_window(watcher, "a show whose renderer cannot start")
+    recording.stop()
+    recording.expect_silence(0.0, recording.length(), "a show whose renderer cannot start")
+
+
+UNSTARTABLE_TEXT = "Vessmark.dll を起動できません。"
+
+
+# --- no usable OpenGL, install folders the code page cannot name -------------------
+
+def without_opengl_music_stops(s):
+    """Mesa finds no driver: the show is a black window all the same, the music
+    plays, and a key ends both."""
+    clear_leftovers(s)
+    saver = Saver(s)
+    wav = s.work / "My Music" / "loop tone.wav"
+    make_tone(wav, 1, WAV_HZ)
+    saver.settings(2, 0, wav)
+    s.env["LIBGL_DRIVERS_PATH"] = str(s.work / "no-drivers")
+    recording, key = show_with_music(s, saver, 3.0)
+    recording.expect_tone(key - 2.1, key - 0.1, WAV_BAND, "the WAV beside a black show")
+    recording.expect_silence(key + SILENT_AFTER, recording.length(), "after the show")
+
+
+def folder_outside_code_page(folder):
+    """The programs in a folder whose name the ANSI code page (1252 here)
+    cannot hold: the renderer is found and started, and the music chosen in
+    the settings file beside them plays."""
+    def scenario(s):
+        clear_leftovers(s)
+        s.env.update({"LANG": "C.UTF-8", "LC_ALL": "C.UTF-8"})
+        saver = Saver(s, folder)
+        wav = s.work / "My Music" / "loop tone.wav"
+        make_tone(wav, 1, WAV_HZ)
+        saver.settings(2, 0, wav)
+        recording, key = show_with_music(s, saver, 3.0)
+        recording.expect_tone(key - 2.1, key - 0.1, WAV_BAND, f"the WAV chosen beside the programs in {folder!r}")
+        recording.expect_silence(key + SILENT_AFTER, recording.length(), "after the show")
     return scenario
 
 
@@ -735,6 +855,11 @@ SCENARIOS = {
     "music.wma_plays_nothing": wma_plays_nothing,
     "second_start.while_show_runs": second_start_while_show_runs,
     "second_start.while_settings_open": second_start_while_settings_open,
+    "second_start.simultaneous": simultaneous_starts,
+    "renderer_unstartable": renderer_unstartable,
+    "without_opengl.music_stops": without_opengl_music_stops,
+    "folder.japanese": folder_outside_code_page("ソフト/Vessmark"),
+    "folder.cyrillic": folder_outside_code_page("Программы/Vessmark"),
     "renderer_missing.slash_s": renderer_missing(("/s",), "key", icon_control=True),
     "renderer_missing.slash_c": renderer_missing(("/c",), "click"),
     "renderer_missing.slash_a": renderer_missing(("/a",), "click"),

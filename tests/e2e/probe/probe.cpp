@@ -81,12 +81,23 @@ std::string Utf8(const wchar_t* text)
 }
 
 // The caption as UTF-8, whatever the system's code page: a message box's
-// Japanese text reads the same on every machine.
+// Japanese text reads the same on every machine. Line breaks are written as
+// \r and \n so that a text of several lines stays on its key=value line.
 std::string CaptionOf(HWND window)
 {
     wchar_t text[1024] = {};
     GetWindowTextW(window, text, static_cast<int>(sizeof text / sizeof text[0]));
-    return Utf8(text);
+    std::string caption;
+    for (const char c : Utf8(text)) {
+        if (c == '\r') {
+            caption += "\\r";
+        } else if (c == '\n') {
+            caption += "\\n";
+        } else {
+            caption += c;
+        }
+    }
+    return caption;
 }
 
 unsigned long long HandleNumber(HWND window)

@@ -73,16 +73,19 @@ public:
     bool Ended = false;
     bool WindowUp = false;
     int CursorShows = 0;
+    std::vector<std::string> Messages;
     std::uint32_t Now = 0;
 
-    bool StartRenderer(const std::string& path) override
+    bool StartRenderer(const std::string& path, std::string& reason) override
     {
         Started.push_back(path);
         if (!StartWorks) {
             Ended = true;
+            reason = "%1 is not a valid Win32 application.";
         }
         return StartWorks;
     }
+    void ShowMessage(const std::string& text) override { Messages.push_back(text); }
     bool RendererEnded() override { return Ended; }
     bool RendererWindowExists() override { return WindowUp; }
     void ShowCursor() override { ++CursorShows; }
@@ -96,12 +99,14 @@ protected:
     BackgroundMusic music{state, port};
     FakeShowPlatform platform;
 
+    bool loaded = false;
+
     ShowRunner Load(std::int16_t kind, std::string file, char letter = 'S')
     {
         state.BgmKind = kind;
         state.BgmFile = std::move(file);
         ShowRunner runner(state, music, platform, letter);
-        runner.FormLoad("C:\\Saver");
+        loaded = runner.FormLoad("C:\\Saver");
         return runner;
     }
 };
@@ -187,11 +192,22 @@ TEST_F(ShowRunnerTest, CursorComesBackOnlyForTheShowSwitch)
     EXPECT_EQ(platform.CursorShows, 0);
 }
 
-TEST_F(ShowRunnerTest, ARendererThatCannotStartEndsTheShowOnTheFirstTick)
+TEST_F(ShowRunnerTest, ARendererThatCannotStartIsReportedAndNoMusicPlays)
 {
     platform.StartWorks = false;
-    ShowRunner runner = Load(2, "C:\\Music\\x.wav");
-    EXPECT_TRUE(runner.Timer3Tick());
+    for (const auto& [kind, file] : {std::pair<std::int16_t, const char*>{2, "C:\\Music\\x.wav"},
+                                     {2, "C:\\Music\\x.mp3"}, {1, ""}}) {
+        Load(kind, file);
+        EXPECT_FALSE(loaded);
+        EXPECT_TRUE(port.Commands.empty()) << file;
+        EXPECT_TRUE(port.Sounds.empty()) << file;
+    }
+    EXPECT_EQ(platform.CursorShows, 3); // given back before the message, each time
+    EXPECT_EQ(platform.Messages.back(), "Vessmark.dll を起動できません。\r\n%1 is not a valid Win32 application.");
+
+    Load(0, "", '\0'); // no arguments: the cursor was never hidden
+    EXPECT_EQ(platform.CursorShows, 3);
+    EXPECT_EQ(platform.Messages.size(), 4u);
 }
 
 } // namespace
