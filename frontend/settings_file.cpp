@@ -31,19 +31,41 @@ std::string SettingsPath(std::string_view programFolder)
     return path;
 }
 
-std::string ReadIni(ProfilePort& profile, const char* section, const char* key, const std::string& file)
+namespace {
+// A value that fills the buffer may have been cut: read again with a larger
+// one until it fits, so that a long path is never lost.
+std::string ReadWithDefault(ProfilePort& profile, const char* section, const char* key, const char* defaultValue,
+                            const std::string& file)
 {
-    // A value that fills the buffer may have been cut: read again with a
-    // larger one until it fits, so that a long path is never lost.
     std::vector<char> buffer;
     for (std::uint32_t size = FirstReadSize;; size *= 2) {
         buffer.assign(size, '\0');
-        const std::uint32_t copied = profile.GetString(section, key, "", buffer.data(), size, file.c_str());
+        const std::uint32_t copied = profile.GetString(section, key, defaultValue, buffer.data(), size, file.c_str());
         if (copied < size - 1 || size >= LargestReadSize) {
             break;
         }
     }
     return std::string(buffer.data()); // up to the first NUL
+}
+
+// A default no stored value can have (a line of the file holds no control
+// characters), so that a missing key can be told from an empty one.
+constexpr char MissingMarker[] = "\x01\x02missing\x02\x01";
+} // namespace
+
+std::string ReadIni(ProfilePort& profile, const char* section, const char* key, const std::string& file)
+{
+    return ReadWithDefault(profile, section, key, "", file);
+}
+
+std::optional<std::string> ReadIniKey(ProfilePort& profile, const char* section, const char* key,
+                                      const std::string& file)
+{
+    std::string value = ReadWithDefault(profile, section, key, MissingMarker, file);
+    if (value == MissingMarker) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 std::string WriteIni(ProfilePort& profile, const char* section, const char* key, const std::string& value,

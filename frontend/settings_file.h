@@ -28,7 +28,10 @@ public:
     // NUL-terminated; returns the number of bytes copied without the NUL.
     virtual std::uint32_t GetString(const char* section, const char* key, const char* defaultValue,
                                     char* buffer, std::uint32_t size, const char* file) = 0;
+    // A null value removes the key.
     virtual bool WriteString(const char* section, const char* key, const char* value, const char* file) = 0;
+    // Why the last write failed, in words (UTF-8); empty when not known.
+    virtual std::string LastErrorText() { return {}; }
 };
 
 // The settings file's path: the program's folder, a backslash, the file name.
@@ -38,6 +41,10 @@ std::string SettingsPath(std::string_view programFolder);
 // The whole stored value, however long; a missing file, section or key reads
 // as the empty string.
 std::string ReadIni(ProfilePort& profile, const char* section, const char* key, const std::string& file);
+
+// The stored value, or nothing when the key (or the file) is not there.
+std::optional<std::string> ReadIniKey(ProfilePort& profile, const char* section, const char* key,
+                                      const std::string& file);
 
 // Stores a value; a failure is ignored. Returns the empty string.
 std::string WriteIni(ProfilePort& profile, const char* section, const char* key, const std::string& value,

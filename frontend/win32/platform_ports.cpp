@@ -35,7 +35,16 @@ std::uint32_t PrivateProfilePort::GetString(const char* section, const char* key
 
 bool PrivateProfilePort::WriteString(const char* section, const char* key, const char* value, const char* file)
 {
-    return WritePrivateProfileStringA(section, key, value, file) != FALSE;
+    if (WritePrivateProfileStringA(section, key, value, file) != FALSE) {
+        return true;
+    }
+    lastError_ = GetLastError();
+    return false;
+}
+
+std::string PrivateProfilePort::LastErrorText()
+{
+    return lastError_ == 0 ? std::string() : Utf8(SystemErrorText(lastError_, L""));
 }
 
 std::wstring ProgramFolder()

@@ -23,6 +23,10 @@ public:
     std::uint32_t GetString(const char* section, const char* key, const char* defaultValue, char* buffer,
                             std::uint32_t size, const char* file) override;
     bool WriteString(const char* section, const char* key, const char* value, const char* file) override;
+    std::string LastErrorText() override;
+
+private:
+    unsigned long lastError_ = 0;
 };
 
 // The folder of the running program, without a final backslash, as the

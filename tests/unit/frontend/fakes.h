@@ -1,6 +1,7 @@
 #pragma once
 // In-memory stand-ins for the platform's profile and multimedia functions.
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -36,15 +37,28 @@ public:
         return static_cast<std::uint32_t>(copied);
     }
 
+    // Writes of these keys fail (as a read-only file would), with this reason.
+    std::vector<std::string> RefusedKeys;
+    std::string RefusalReason = "Access denied.";
+
     bool WriteString(const char* section, const char* key, const char* value, const char* file) override
     {
         if (std::string(section) != IniSection) {
             return false;
         }
+        if (std::find(RefusedKeys.begin(), RefusedKeys.end(), key) != RefusedKeys.end()) {
+            return false;
+        }
         WrittenKeys.emplace_back(key);
-        Files[file][key] = value;
+        if (value == nullptr) {
+            Files[file].erase(key);
+        } else {
+            Files[file][key] = value;
+        }
         return true;
     }
+
+    std::string LastErrorText() override { return RefusalReason; }
 };
 
 // An MCI device driven by a script: each command string gets an answer and a

@@ -1,0 +1,193 @@
+#include "dialog_rules.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+
+#include "number_text.h"
+
+namespace vessmark {
+
+namespace {
+constexpr double BandPeriodDivisor = 3.142;
+constexpr double BandBrightness = 220.0;
+constexpr int BlueLift = 30;
+constexpr int GreyLift = 30;
+
+// The kinds in the order their rows stand on screen.
+constexpr std::array<std::int16_t, 3> KindRows = {BgmKindCd, BgmKindNone, BgmKindFile};
+
+std::uint32_t Rgb(int red, int green, int blue)
+{
+    return static_cast<std::uint32_t>(red) | static_cast<std::uint32_t>(green) << 8 |
+           static_cast<std::uint32_t>(blue) << 16;
+}
+
+ScreenRect PointRect(CursorPosition cursor)
+{
+    return {cursor.X, cursor.Y, cursor.X, cursor.Y};
+}
+
+bool Fits16(long value)
+{
+    return value >= std::numeric_limits<std::int16_t>::min() && value <= std::numeric_limits<std::int16_t>::max();
+}
+} // namespace
+
+TwipPoint DialogPlacement(double screenWidth, double screenHeight, double windowWidth, double windowHeight)
+{
+    // nearbyint rounds halves to even, as the conversion to a whole number does.
+    const auto freeWidth = static_cast<long>(std::nearbyint(screenWidth - windowWidth));
+    const auto freeHeight = static_cast<long>(std::nearbyint(screenHeight - windowHeight));
+    return {freeWidth / 2, freeHeight / 3};
+}
+
+int BandLevel(int y, double height)
+{
+    const double k = height / BandPeriodDivisor;
+    if (k == 0.0) {
+        return 0;
+    }
+    return static_cast<int>(std::nearbyint(std::fabs(std::sin(y / k) * BandBrightness)));
+}
+
+std::uint32_t DialogRowColour(int level)
+{
+    return Rgb(level, level, level + BlueLift);
+}
+
+std::uint32_t PanelRowColour(int level)
+{
+    return Rgb(level + GreyLift, level + GreyLift, level + GreyLift);
+}
+
+std::string TrackText(std::int16_t track)
+{
+    return track == 0 ? std::string() : std::to_string(track);
+}
+
+std::vector<std::string> TrackItems()
+{
+    std::vector<std::string> items;
+    for (int track = 0; track < TrackItemCount; ++track) {
+        items.push_back(TrackText(static_cast<std::int16_t>(track)));
+    }
+    return items;
+}
+
+std::int16_t TrackNumberFromText(std::string_view text)
+{
+    const std::optional<double> number = ParseNumber(text);
+    if (!number) {
+        return 0;
+    }
+    const double whole = std::nearbyint(*number); // halves to even: 2.5 -> 2, 3.5 -> 4
+    if (whole < std::numeric_limits<std::int16_t>::min() || whole > std::numeric_limits<std::int16_t>::max()) {
+        return 0; // a number the setting cannot hold counts as no number
+    }
+    return static_cast<std::int16_t>(whole);
+}
+
+KindSelection SelectionFor(std::int16_t kind)
+{
+    KindSelection selection;
+    if (kind >= BgmKindNone && kind <= BgmKindFile) {
+        selection.SelectedMark = kind;
+    }
+    selection.RepeatEnabled = kind == BgmKindCd;
+    selection.BrowseEnabled = kind == BgmKindFile;
+    return selection;
+}
+
+std::optional<std::int16_t> NeighbourKind(std::int16_t kind, int direction)
+{
+    const auto row = std::find(KindRows.begin(), KindRows.end(), kind);
+    if (row == KindRows.end()) {
+        return direction > 0 ? KindRows.front() : KindRows.back();
+    }
+    const long index = (row - KindRows.begin()) + (direction > 0 ? 1 : -1);
+    if (index < 0 || index >= static_cast<long>(KindRows.size())) {
+        return std::nullopt;
+    }
+    return KindRows[static_cast<std::size_t>(index)];
+}
+
+CursorPosition RecordCursor(std::optional<std::pair<long, long>> pointer)
+{
+    if (!pointer || !Fits16(pointer->first) || !Fits16(pointer->second)) {
+        return {};
+    }
+    return {static_cast<std::int16_t>(pointer->first), static_cast<std::int16_t>(pointer->second)};
+}
+
+AnimationRects OpenAnimation(CursorPosition cursor, const ScreenRect& window)
+{
+    return {PointRect(cursor), window};
+}
+
+AnimationRects CloseAnimation(CursorPosition cursor, const ScreenRect& window)
+{
+    return {window, PointRect(cursor)};
+}
+
+std::optional<std::string> StorablePath(const std::wstring& path, PathPort& port)
+{
+    if (auto ansi = port.ToAnsi(path); ansi && ansi->size() <= MusicPathLimit) {
+        return ansi;
+    }
+    if (const auto shortForm = port.ShortForm(path)) {
+        if (auto ansi = port.ToAnsi(*shortForm); ansi && ansi->size() <= MusicPathLimit) {
+            return ansi;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string FileUnusableMessage(const std::string& pathUtf8)
+{
+    return std::string(FileUnusableText) + "\r\n" + pathUtf8;
+}
+
+std::string SaveFailedMessage(const std::string& settingsPathUtf8, const std::string& reason)
+{
+    std::string message = std::string(SaveFailedText) + "\r\n" + settingsPathUtf8;
+    if (!reason.empty()) {
+        message += "\r\n" + reason;
+    }
+    return message;
+}
+
+SaveOutcome SaveSettingsWhole(const FrontEndState& state, ProfilePort& profile, const std::string& settingsPath)
+{
+    struct Entry {
+        const char* Key;
+        std::string Value;
+        std::optional<std::string> Before;
+    };
+    Entry entries[] = {
+        {IniKeyBgmKind, std::to_string(state.BgmKind), {}},
+        {IniKeyBgmRepeat, std::to_string(state.BgmRepeat), {}},
+        {IniKeyBgmFile, state.BgmFile, {}},
+    };
+    for (Entry& entry : entries) {
+        entry.Before = ReadIniKey(profile, IniSection, entry.Key, settingsPath);
+    }
+    for (std::size_t written = 0; written < std::size(entries); ++written) {
+        if (profile.WriteString(IniSection, entries[written].Key, entries[written].Value.c_str(),
+                                settingsPath.c_str())) {
+            continue;
+        }
+        SaveOutcome outcome{false, profile.LastErrorText()};
+        // Put back what this save already changed, newest first.
+        for (std::size_t undo = written; undo-- > 0;) {
+            const Entry& entry = entries[undo];
+            profile.WriteString(IniSection, entry.Key, entry.Before ? entry.Before->c_str() : nullptr,
+                                settingsPath.c_str());
+        }
+        return outcome;
+    }
+    return {};
+}
+
+} // namespace vessmark
