@@ -276,6 +276,7 @@ def full_screen_show(session, *arguments):
     the keyboard focus; returns the show and its window."""
     session.start_display()
     session.xdotool("mousemove", "100", "100")  # a known reference for the mouse-move rule
+    session.cursor_before = session.x.cursor_opaque_pixels()
     show = session.start_show(*arguments)
 
     def window():
@@ -315,6 +316,12 @@ def scenario_fullscreen_covers_screen_ends_on_key(session):
         raise Failure(f"window at {geometry}, not over the whole {SCREEN} screen")
     if not attributes.override_redirect:
         raise Failure("the window is not override-redirect: a window manager could frame or move it")
+    if session.cursor_before == 0:
+        raise Failure("the pointer was invisible before the show: the next check would prove nothing")
+    hidden = session.x.cursor_opaque_pixels()
+    if hidden:
+        raise Failure(f"the pointer shows {hidden} pixels over the show")
+    log(f"pointer: {session.cursor_before} visible pixels before the show, none over it")
     # What the screen shows, not only what the window holds: it is on top.
     wait_for(lambda: shows_swarm(session.x.picture(session.x.root)), PICTURE_DEADLINE, "the swarm on the screen")
     log(f"screen: {swarm_report(session.x.picture(session.x.root))}")

@@ -77,6 +77,14 @@ class XSetWindowAttributes(ctypes.Structure):
     ]
 
 
+class XFixesCursorImage(ctypes.Structure):
+    _fields_ = [
+        ("x", ctypes.c_short), ("y", ctypes.c_short), ("width", ctypes.c_ushort), ("height", ctypes.c_ushort),
+        ("xhot", ctypes.c_ushort), ("yhot", ctypes.c_ushort), ("cursor_serial", ctypes.c_ulong),
+        ("pixels", ctypes.POINTER(ctypes.c_ulong)),
+    ]
+
+
 ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
 
 
@@ -258,6 +266,30 @@ class XClient:
         attributes = self.attributes(window)
         self.sync()
         return attributes is not None and len(self.errors) == before
+
+    def cursor_opaque_pixels(self):
+        """How many pixels of the pointer's picture on the screen now are not
+        transparent (XFixes reads the cursor image back)."""
+        path = ctypes.util.find_library("Xfixes")
+        if path is None:
+            raise XError("libXfixes not found")
+        fixes = ctypes.CDLL(path)
+        fixes.XFixesQueryVersion.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_int),
+                                             ctypes.POINTER(ctypes.c_int)]
+        fixes.XFixesGetCursorImage.restype = ctypes.POINTER(XFixesCursorImage)
+        fixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
+        major, minor = ctypes.c_int(6), ctypes.c_int(0)
+        if not fixes.XFixesQueryVersion(self.handle, ctypes.byref(major), ctypes.byref(minor)):
+            raise XError("the server has no XFIXES extension")
+        image = fixes.XFixesGetCursorImage(self.handle)
+        if not image:
+            raise XError("cannot read the cursor image")
+        try:
+            i = image.contents
+            # One ARGB pixel in each unsigned long.
+            return sum(1 for k in range(i.width * i.height) if (i.pixels[k] >> 24) & 0xFF)
+        finally:
+            self.x.XFree(image)
 
     def focus(self):
         window, revert = ctypes.c_ulong(), ctypes.c_int()
