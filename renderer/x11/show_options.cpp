@@ -153,7 +153,7 @@ const std::vector<OptionSpec>& Specs()
                      [](ShowOptions& o, long long v) { o.StepMilliseconds = static_cast<int>(v); })},
         {"--frames", "N", "draw N frames and end, printing the frames per second (off-screen default 300)",
          Scope::Any, IntegerInto(1, MaxFrames, [](ShowOptions& o, long long v) { o.Frames = static_cast<int>(v); })},
-        {"--output", "FILE", "write the last frame as a PNG (off-screen default vessmark-show.png)", Scope::Any,
+        {"--output", "FILE", "write the last frame as a PNG (on the screen with --frames; off-screen default vessmark-show.png)", Scope::Any,
          FileInto(&ShowOptions::Output)},
         {"--offscreen", nullptr, "draw into an off-screen surface (Mesa), no display needed", Scope::Offscreen,
          [](ShowOptions&, Requests& r, const std::string&) { r.Offscreen = true; return std::string(); }},
