@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "gl_api.h"
+#include "show_scene.h"
 
 namespace vessmark {
 
@@ -111,27 +112,12 @@ OffscreenSurface::~OffscreenSurface()
 
 RgbImage OffscreenSurface::ReadPicture() const
 {
-    RgbImage image;
-    image.Width = width_;
-    image.Height = height_;
-    const std::size_t row = static_cast<std::size_t>(width_) * 3;
-    std::vector<std::uint8_t> bottomUp(row * static_cast<std::size_t>(height_));
-    glFinish();
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
-    // OpenGL's first row is the bottom one; a picture file starts at the top.
-    image.Pixels.resize(bottomUp.size());
-    for (int y = 0; y < height_; ++y) {
-        std::memcpy(image.Pixels.data() + static_cast<std::size_t>(y) * row,
-                    bottomUp.data() + static_cast<std::size_t>(height_ - 1 - y) * row, row);
-    }
-    return image;
+    return ReadCurrentPicture(width_, height_);
 }
 
 std::string OffscreenSurface::RendererName() const
 {
-    const auto* name = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-    return name != nullptr ? name : "unknown";
+    return CurrentRendererName();
 }
 
 } // namespace vessmark

@@ -1,17 +1,19 @@
 // vessmark-show: the show on Linux.
 
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "offscreen_show.h"
+#include "onscreen_show.h"
 #include "show_options.h"
 
 int main(int argc, char** argv)
 {
     using namespace vessmark;
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    const ParsedOptions parsed = ParseShowOptions(arguments);
+    const ParsedOptions parsed = ParseShowOptions(arguments, std::getenv(ScreensaverWindowVariable));
     if (parsed.Options.Help) {
         std::cout << ShowUsage();
         return ShowExitDone;
@@ -20,5 +22,8 @@ int main(int argc, char** argv)
         std::cerr << "vessmark-show: " << parsed.Error << "\n";
         return ShowExitUsage;
     }
-    return RunOffscreenShow(parsed.Options, std::cout, std::cerr);
+    if (parsed.Options.Mode == ShowMode::Offscreen) {
+        return RunOffscreenShow(parsed.Options, std::cout, std::cerr);
+    }
+    return RunOnscreenShow(parsed.Options, std::cout, std::cerr);
 }

@@ -19,30 +19,74 @@ constexpr int MaxTailLength = 100000;
 constexpr int MaxLeaders = 1000000;
 constexpr int MaxFollowers = 10000000;
 
+// X resource ids have 29 bits; the top three are always clear.
+constexpr unsigned long long MaxWindowId = 0x1FFFFFFF;
+
+// Which modes an option belongs to.
+enum class Scope {
+    Any,
+    Offscreen, // pictures and measurements of the off-screen mode
+    Screen,    // only where there is a window to draw into
+};
+
+// What the command line asked for, before the modes are weighed.
+struct Requests {
+    bool Offscreen = false;
+    bool Root = false;
+    std::optional<std::uint32_t> WindowId;
+    std::vector<std::string> OffscreenOnly; // names of off-screen options given
+    std::vector<std::string> ScreenOnly;    // names of on-screen options given
+};
+
+using Apply = std::function<std::string(ShowOptions&, Requests&, const std::string&)>; // returns an error
+
 struct OptionSpec {
     const char* Name;
     const char* Value;       // placeholder in the help text; nullptr for a flag
     const char* Description;
-    bool OffscreenOnly;
-    std::function<std::string(ShowOptions&, const std::string&)> Apply; // returns an error
+    Scope Where;
+    Apply Store;
 };
 
-std::optional<long long> ParseInteger(const std::string& text)
+std::optional<long long> ParseInteger(const std::string& text, int base = 10)
 {
     long long value = 0;
     const char* first = text.data();
     const char* last = text.data() + text.size();
-    const auto [end, error] = std::from_chars(first, last, value);
+    const auto [end, error] = std::from_chars(first, last, value, base);
     if (text.empty() || error != std::errc() || end != last) {
         return std::nullopt;
     }
     return value;
 }
 
-std::function<std::string(ShowOptions&, const std::string&)> IntegerInto(
-    long long lowest, long long highest, std::function<void(ShowOptions&, long long)> store)
+std::optional<std::uint32_t> InWindowIdRange(std::optional<long long> value)
 {
-    return [=](ShowOptions& options, const std::string& text) -> std::string {
+    if (!value || *value < 1 || static_cast<unsigned long long>(*value) > MaxWindowId) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(*value);
+}
+
+bool HasHexPrefix(const std::string& text)
+{
+    return text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+}
+
+// XScreenSaver writes the variable as "0x" and hex digits; bare hex digits
+// are taken too, as a variable that says hex could only mean hex.
+std::optional<std::uint32_t> ParseEnvironmentWindowId(const std::string& text)
+{
+    const std::string digits = HasHexPrefix(text) ? text.substr(2) : text;
+    if (digits.empty() || digits.front() == '-' || digits.front() == '+') {
+        return std::nullopt;
+    }
+    return InWindowIdRange(ParseInteger(digits, 16));
+}
+
+Apply IntegerInto(long long lowest, long long highest, std::function<void(ShowOptions&, long long)> store)
+{
+    return [=](ShowOptions& options, Requests&, const std::string& text) -> std::string {
         const auto value = ParseInteger(text);
         if (!value || *value < lowest || *value > highest) {
             return "wants a whole number from " + std::to_string(lowest) + " to " + std::to_string(highest)
@@ -53,7 +97,15 @@ std::function<std::string(ShowOptions&, const std::string&)> IntegerInto(
     };
 }
 
-std::string ApplySize(ShowOptions& options, const std::string& text)
+Apply FileInto(std::string ShowOptions::*field)
+{
+    return [field](ShowOptions& options, Requests&, const std::string& text) -> std::string {
+        options.*field = text;
+        return text.empty() ? std::string("wants a file name") : std::string();
+    };
+}
+
+std::string ApplySize(ShowOptions& options, Requests&, const std::string& text)
 {
     const auto x = text.find_first_of("xX");
     const auto width = x == std::string::npos ? std::nullopt : ParseInteger(text.substr(0, x));
@@ -66,67 +118,141 @@ std::string ApplySize(ShowOptions& options, const std::string& text)
     return {};
 }
 
+std::string ApplyWindowId(ShowOptions&, Requests& requests, const std::string& text)
+{
+    const auto id = ParseWindowId(text);
+    if (!id) {
+        return "wants a window id, decimal or 0x and hex digits (as xwininfo prints it), not '" + text + "'";
+    }
+    requests.WindowId = id;
+    return {};
+}
+
 const std::vector<OptionSpec>& Specs()
 {
     static const std::vector<OptionSpec> specs = {
-        {"--offscreen", nullptr, "draw into an off-screen surface (Mesa), write the last frame as a PNG", false,
-         [](ShowOptions& o, const std::string&) { o.Mode = ShowMode::Offscreen; return std::string(); }},
-        {"--size", "WxH", "picture size in pixels (default 640x480)", true, ApplySize},
-        {"--seed", "N", "seed of the show's random numbers (default: the calendar time)", true,
-         IntegerInto(0, std::numeric_limits<std::uint32_t>::max(),
-                     [](ShowOptions& o, long long v) { o.Seed = static_cast<std::uint32_t>(v); })},
-        {"--frames", "N", "number of frames to draw (default 300)", true,
-         IntegerInto(1, MaxFrames, [](ShowOptions& o, long long v) { o.Frames = static_cast<int>(v); })},
-        {"--step-ms", "N", "fixed time step of every frame in milliseconds (default: the real clock)", true,
-         IntegerInto(0, MaxStepMilliseconds,
-                     [](ShowOptions& o, long long v) { o.StepMilliseconds = static_cast<int>(v); })},
-        {"--output", "FILE", "PNG file for the last frame (default vessmark-show.png)", true,
-         [](ShowOptions& o, const std::string& v) {
-             o.Output = v;
-             return v.empty() ? std::string("wants a file name") : std::string();
-         }},
-        {"--dump", "FILE", "also write every object's state after the last frame as CSV", true,
-         [](ShowOptions& o, const std::string& v) {
-             o.Dump = v;
-             return v.empty() ? std::string("wants a file name") : std::string();
-         }},
-        {"--draw-spheres", "0|1", "1: lit spheres (the show's setting); 0: lines or points", true,
+        {"--root", nullptr, "draw into the root window, or into the window XSCREENSAVER_WINDOW names", Scope::Screen,
+         [](ShowOptions&, Requests& r, const std::string&) { r.Root = true; return std::string(); }},
+        {"--window-id", "ID", "draw into the window with this id (decimal or 0x-hex)", Scope::Screen, ApplyWindowId},
+        {"--fps", nullptr, "show the frames per second in the bottom-left corner", Scope::Screen,
+         [](ShowOptions& o, Requests&, const std::string&) { o.Fps = true; return std::string(); }},
+        {"--draw-spheres", "0|1", "1: lit spheres (the show's setting); 0: lines or points", Scope::Any,
          IntegerInto(0, 1, [](ShowOptions& o, long long v) { o.Overrides.DrawSpheres = static_cast<int>(v); })},
-        {"--tail-length", "N", "stretch along the motion; 0: round spheres or points (show: 150)", true,
+        {"--tail-length", "N", "stretch along the motion; 0: round spheres or points (show: 150)", Scope::Any,
          IntegerInto(0, MaxTailLength,
                      [](ShowOptions& o, long long v) { o.Overrides.TailLength = static_cast<int>(v); })},
-        {"--show-links", "0|1", "1: a line from each follower to its leader (show: 0)", true,
+        {"--show-links", "0|1", "1: a line from each follower to its leader (show: 0)", Scope::Any,
          IntegerInto(0, 1, [](ShowOptions& o, long long v) { o.Overrides.ShowLinks = static_cast<int>(v); })},
-        {"--depth-colouring", "0|1", "1: every object's hue from its depth (show: 0)", true,
+        {"--depth-colouring", "0|1", "1: every object's hue from its depth (show: 0)", Scope::Any,
          IntegerInto(0, 1, [](ShowOptions& o, long long v) { o.Overrides.DepthColouring = static_cast<int>(v); })},
-        {"--leaders", "N", "number of leaders (show: 10)", true,
+        {"--seed", "N", "seed of the show's random numbers (default: the calendar time)", Scope::Any,
+         IntegerInto(0, std::numeric_limits<std::uint32_t>::max(),
+                     [](ShowOptions& o, long long v) { o.Seed = static_cast<std::uint32_t>(v); })},
+        {"--step-ms", "N", "fixed time step of every frame in milliseconds (default: the real clock)", Scope::Any,
+         IntegerInto(0, MaxStepMilliseconds,
+                     [](ShowOptions& o, long long v) { o.StepMilliseconds = static_cast<int>(v); })},
+        {"--frames", "N", "draw N frames and end, printing the frames per second (off-screen default 300)",
+         Scope::Any, IntegerInto(1, MaxFrames, [](ShowOptions& o, long long v) { o.Frames = static_cast<int>(v); })},
+        {"--output", "FILE", "write the last frame as a PNG (on the screen with --frames; off-screen default vessmark-show.png)", Scope::Any,
+         FileInto(&ShowOptions::Output)},
+        {"--offscreen", nullptr, "draw into an off-screen surface (Mesa), no display needed", Scope::Offscreen,
+         [](ShowOptions&, Requests& r, const std::string&) { r.Offscreen = true; return std::string(); }},
+        {"--size", "WxH", "picture size in pixels (default 640x480)", Scope::Offscreen, ApplySize},
+        {"--dump", "FILE", "also write every object's state after the last frame as CSV", Scope::Offscreen,
+         FileInto(&ShowOptions::Dump)},
+        {"--leaders", "N", "number of leaders (show: 10)", Scope::Offscreen,
          IntegerInto(0, MaxLeaders, [](ShowOptions& o, long long v) { o.Overrides.LeaderCount = static_cast<int>(v); })},
-        {"--followers", "N", "number of followers (show: 400)", true,
+        {"--followers", "N", "number of followers (show: 400)", Scope::Offscreen,
          IntegerInto(0, MaxFollowers,
                      [](ShowOptions& o, long long v) { o.Overrides.FollowerCount = static_cast<int>(v); })},
-        {"--help", nullptr, "print this text and exit", false,
-         [](ShowOptions& o, const std::string&) { o.Help = true; return std::string(); }},
+        {"--help", nullptr, "print this text and exit", Scope::Any,
+         [](ShowOptions& o, Requests&, const std::string&) { o.Help = true; return std::string(); }},
     };
     return specs;
 }
 
+// "-root" is "--root": XScreenSaver's settings pass single-dash options.
+std::string LongForm(const std::string& name)
+{
+    if (name.size() > 1 && name[0] == '-' && name[1] != '-') {
+        return "-" + name;
+    }
+    return name;
+}
+
+// Weighs the modes the command line and the environment ask for.
+std::string ResolveMode(ShowOptions& options, const Requests& requests, const char* screensaverWindow)
+{
+    if (requests.Offscreen) {
+        // XSCREENSAVER_WINDOW is left alone here: it belongs to whoever
+        // started us, and an off-screen run draws no window.
+        if (!requests.ScreenOnly.empty()) {
+            return requests.ScreenOnly.front() + " draws on the screen and cannot be combined with --offscreen";
+        }
+        options.Mode = ShowMode::Offscreen;
+        return {};
+    }
+    if (!requests.OffscreenOnly.empty()) {
+        return requests.OffscreenOnly.front() + " is only for --offscreen: a show on the screen has the screen's size"
+                                                " and the fixed swarm";
+    }
+    if (requests.Root && requests.WindowId) {
+        return "--root and --window-id name two different windows; give one of them";
+    }
+    if (!options.Output.empty() && !options.Frames) {
+        return "--output on the screen needs --frames: which frame to write";
+    }
+    if (requests.WindowId) {
+        options.Mode = ShowMode::Window;
+        options.WindowId = *requests.WindowId;
+        return {};
+    }
+    // XScreenSaver starts a hack with -root and names its own window in the
+    // environment; without -root the variable alone means the same.
+    if (screensaverWindow != nullptr && *screensaverWindow != '\0') {
+        const auto id = ParseEnvironmentWindowId(screensaverWindow);
+        if (!id) {
+            return std::string(ScreensaverWindowVariable) + " should hold a window id in hex, like 0x2c00007, not '"
+                   + screensaverWindow + "'";
+        }
+        options.Mode = ShowMode::Window;
+        options.WindowId = *id;
+        options.WindowFromEnvironment = true;
+        return {};
+    }
+    options.Mode = requests.Root ? ShowMode::Root : ShowMode::FullScreen;
+    return {};
+}
+
 } // namespace
 
-ParsedOptions ParseShowOptions(const std::vector<std::string>& arguments)
+std::optional<std::uint32_t> ParseWindowId(const std::string& text)
+{
+    if (HasHexPrefix(text)) {
+        const std::string digits = text.substr(2);
+        if (digits.front() == '-' || digits.front() == '+') {
+            return std::nullopt;
+        }
+        return InWindowIdRange(ParseInteger(digits, 16));
+    }
+    return InWindowIdRange(ParseInteger(text));
+}
+
+ParsedOptions ParseShowOptions(const std::vector<std::string>& arguments, const char* screensaverWindow)
 {
     ParsedOptions parsed;
-    std::vector<std::string> offscreenOnly;
+    Requests requests;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const auto equals = argument.find('=');
-        const std::string name = argument.substr(0, equals);
+        const std::string name = LongForm(argument.substr(0, equals));
         const OptionSpec* option = nullptr;
         for (const OptionSpec& candidate : Specs()) {
             if (name == candidate.Name) {
                 option = &candidate;
             }
         }
-        if (option == nullptr || argument.rfind("--", 0) != 0) {
+        if (option == nullptr || argument.empty() || argument[0] != '-') {
             parsed.Error = "unknown option '" + argument + "' (see --help)";
             return parsed;
         }
@@ -144,22 +270,20 @@ ParsedOptions ParseShowOptions(const std::vector<std::string>& arguments)
             parsed.Error = name + " takes no value";
             return parsed;
         }
-        if (const std::string error = option->Apply(parsed.Options, value); !error.empty()) {
+        if (const std::string error = option->Store(parsed.Options, requests, value); !error.empty()) {
             parsed.Error = name + " " + error;
             return parsed;
         }
-        if (option->OffscreenOnly) {
-            offscreenOnly.push_back(name);
+        if (option->Where == Scope::Offscreen && name != "--offscreen") {
+            requests.OffscreenOnly.push_back(name);
+        } else if (option->Where == Scope::Screen) {
+            requests.ScreenOnly.push_back(name);
         }
     }
     if (parsed.Options.Help) {
         return parsed;
     }
-    if (parsed.Options.Mode != ShowMode::Offscreen) {
-        parsed.Error = offscreenOnly.empty()
-                           ? std::string("no mode given: this build draws off-screen only; use --offscreen (see --help)")
-                           : offscreenOnly.front() + " is only for --offscreen: a real show keeps its fixed settings";
-    }
+    parsed.Error = ResolveMode(parsed.Options, requests, screensaverWindow);
     return parsed;
 }
 
@@ -176,26 +300,51 @@ void ApplyOverrides(const SettingOverrides& overrides, RendererSettings& setting
 std::string ShowUsage()
 {
     std::ostringstream text;
-    text << "Usage: vessmark-show --offscreen [OPTION]...\n"
+    text << "Usage: vessmark-show [--root | --window-id ID] [--fps] [OPTION]...\n"
+            "       vessmark-show --offscreen [OPTION]...\n"
             "\n"
             "Draws the Vessmark show: 10 leaders wandering through a box and 400 followers\n"
             "chasing them, lit spheres stretched along their motion, on black.\n"
             "\n"
+            "Without a mode it covers the screen of $DISPLAY and ends on a key press, a\n"
+            "mouse button, a mouse move of more than 4 pixels after the first, or when\n"
+            "another window takes the keyboard focus.\n"
+            "\n"
+            "As an XScreenSaver hack (--root, --window-id, or XSCREENSAVER_WINDOW set, in\n"
+            "hex) it draws into that window, follows its size, takes no input, and ends\n"
+            "on SIGTERM or SIGINT or when the window is destroyed.\n"
+            "\n"
             "--offscreen draws the frames into an off-screen surface on Mesa (no display\n"
             "needed), writes the last one as a PNG and prints the frames per second it\n"
-            "reached. The options after it exist only in this mode.\n"
-            "\n";
-    for (const OptionSpec& option : Specs()) {
-        std::string left = std::string("  ") + option.Name;
-        if (option.Value != nullptr) {
-            left += std::string(" ") + option.Value;
+            "reached.\n"
+            "\n"
+            "Every option may also be written with one dash (-root, -window-id 0x2c00007).\n";
+    const struct {
+        Scope Where;
+        const char* Heading;
+    } groups[] = {
+        {Scope::Screen, "On the screen:"},
+        {Scope::Any, "In every mode (seed, step, frames and output make a run repeatable):"},
+        {Scope::Offscreen, "Off-screen only:"},
+    };
+    for (const auto& group : groups) {
+        text << "\n" << group.Heading << "\n";
+        for (const OptionSpec& option : Specs()) {
+            if (option.Where != group.Where) {
+                continue;
+            }
+            std::string left = std::string("  ") + option.Name;
+            if (option.Value != nullptr) {
+                left += std::string(" ") + option.Value;
+            }
+            left.resize(std::max<std::size_t>(left.size() + 1, 24), ' ');
+            text << left << option.Description << "\n";
         }
-        left.resize(std::max<std::size_t>(left.size() + 1, 24), ' ');
-        text << left << option.Description << "\n";
     }
     text << "\n"
-            "Exit status: 0 done, 1 the surface or a file could not be made, 2 a bad\n"
-            "command line, 3 not enough memory for the objects.\n";
+            "Exit status: 0 done (the show was ended as it should be), 1 no display, no\n"
+            "OpenGL, or a surface or file that could not be made, 2 a bad command line,\n"
+            "3 not enough memory for the objects.\n";
     return text.str();
 }
 

@@ -13,17 +13,23 @@ namespace vessmark {
 
 // Exit codes of vessmark-show.
 inline constexpr int ShowExitDone = 0;
-inline constexpr int ShowExitFailed = 1;   // no surface, or a file could not be written
+inline constexpr int ShowExitFailed = 1;   // no display, no OpenGL, no surface, or a file could not be written
 inline constexpr int ShowExitUsage = 2;    // the command line was not understood
 inline constexpr int ShowExitNoMemory = 3; // the object arrays could not be allocated
 
+// The environment variable through which XScreenSaver names the window a
+// hack draws into, in hexadecimal.
+inline constexpr const char* ScreensaverWindowVariable = "XSCREENSAVER_WINDOW";
+
 enum class ShowMode {
-    None,      // no mode asked for
-    Offscreen, // draw into an off-screen surface and write the last frame
+    FullScreen, // a window of its own over the whole screen, ended by input
+    Root,       // the root window of the display, no input
+    Window,     // a window another program made (WindowId), no input
+    Offscreen,  // draw into an off-screen surface and write the last frame
 };
 
-// Changes to the show's fixed settings. They exist for pictures, tests and
-// measurements only: a real show always runs with the fixed values.
+// Changes to the show's fixed settings, for pictures, tests and the
+// XScreenSaver settings; without them every show runs with the fixed values.
 struct SettingOverrides {
     std::optional<int> DrawSpheres;
     std::optional<int> TailLength;
@@ -33,15 +39,22 @@ struct SettingOverrides {
     std::optional<int> FollowerCount;
 };
 
+// Frames an off-screen run draws when not told.
+inline constexpr int DefaultOffscreenFrames = 300;
+inline constexpr const char* DefaultOffscreenOutput = "vessmark-show.png";
+
 struct ShowOptions {
-    ShowMode Mode = ShowMode::None;
+    ShowMode Mode = ShowMode::FullScreen;
     bool Help = false;
-    int Width = 640;
+    std::uint32_t WindowId = 0; // ShowMode::Window: the window to draw into
+    bool WindowFromEnvironment = false; // WindowId came from XSCREENSAVER_WINDOW
+    bool Fps = false;           // frames per second in a corner of the picture
+    int Width = 640;            // off-screen picture size
     int Height = 480;
     std::optional<std::uint32_t> Seed;  // none: the calendar time, as a real show
-    int Frames = 300;
+    std::optional<int> Frames;          // none: off-screen 300, on the screen until the show ends
     std::optional<int> StepMilliseconds; // none: the real clock
-    std::string Output = "vessmark-show.png";
+    std::string Output;                  // PNG of the last frame; empty: off-screen the default name, on the screen none
     std::string Dump;                    // empty: no dump
     SettingOverrides Overrides;
 };
@@ -51,8 +64,15 @@ struct ParsedOptions {
     std::string Error; // empty when the command line was understood
 };
 
-// argv without the program name. Accepts "--name value" and "--name=value".
-ParsedOptions ParseShowOptions(const std::vector<std::string>& arguments);
+// argv without the program name, and the value of XSCREENSAVER_WINDOW (null
+// when it is not set). Accepts "--name value" and "--name=value", and every
+// option with a single dash too, as XScreenSaver's hacks do ("-root").
+ParsedOptions ParseShowOptions(const std::vector<std::string>& arguments, const char* screensaverWindow = nullptr);
+
+// A window id as a person or XScreenSaver writes it: decimal, or hexadecimal
+// after "0x". Nothing for anything else, for 0 and for numbers beyond X's
+// 29-bit ids.
+std::optional<std::uint32_t> ParseWindowId(const std::string& text);
 
 // The show's settings with the overrides put in.
 void ApplyOverrides(const SettingOverrides& overrides, RendererSettings& settings);

@@ -66,12 +66,84 @@ TEST(ShowOptions, OptionsMayComeBeforeTheMode)
     EXPECT_EQ(parsed.Options.Seed, 3u);
 }
 
-TEST(ShowOptions, OverridesExistOnlyOffscreen)
+TEST(ShowOptions, SwarmAndPictureSizeExistOnlyOffscreen)
 {
-    const ParsedOptions parsed = Parse({"--show-links", "1"});
-    EXPECT_NE(parsed.Error.find("--show-links is only for --offscreen"), std::string::npos) << parsed.Error;
-    EXPECT_NE(Parse({}).Error.find("use --offscreen"), std::string::npos);
+    for (const char* option : {"--followers", "--leaders", "--size", "--dump"}) {
+        const ParsedOptions parsed = Parse({option, option == std::string("--size") ? "64x64" : "5"});
+        EXPECT_NE(parsed.Error.find(std::string(option) + " is only for --offscreen"), std::string::npos)
+            << parsed.Error;
+    }
 }
+
+TEST(ShowOptions, NoModeIsTheFullScreenShowWithItsFixedSettings)
+{
+    const ParsedOptions parsed = Parse({});
+    ASSERT_EQ(parsed.Error, "");
+    EXPECT_EQ(parsed.Options.Mode, ShowMode::FullScreen);
+    EXPECT_FALSE(parsed.Options.Frames) << "runs until the show ends";
+    EXPECT_FALSE(parsed.Options.Fps);
+}
+
+TEST(ShowOptions, DrawModesAndRepeatableRunsWorkOnTheScreenToo)
+{
+    const ParsedOptions parsed = Parse({"-root", "-draw-spheres", "0", "--show-links=1", "--depth-colouring", "1",
+                                        "--tail-length", "0", "--seed", "9", "--step-ms", "40", "--frames", "120",
+                                        "--output", "frame.png", "-fps"});
+    ASSERT_EQ(parsed.Error, "");
+    const ShowOptions& o = parsed.Options;
+    EXPECT_EQ(o.Mode, ShowMode::Root);
+    EXPECT_TRUE(o.Fps);
+    EXPECT_EQ(o.Seed, 9u);
+    EXPECT_EQ(o.StepMilliseconds, 40);
+    EXPECT_EQ(o.Frames, 120);
+    EXPECT_EQ(o.Output, "frame.png");
+    EXPECT_EQ(o.Overrides.DrawSpheres, 0);
+    EXPECT_EQ(o.Overrides.ShowLinks, 1);
+    EXPECT_EQ(o.Overrides.DepthColouring, 1);
+    EXPECT_EQ(o.Overrides.TailLength, 0);
+}
+
+// Where the show draws: the command line, and XScreenSaver's variable.
+struct TargetCase {
+    std::vector<std::string> Arguments;
+    const char* Environment; // XSCREENSAVER_WINDOW, or null when unset
+    ShowMode Mode;
+    std::uint32_t WindowId;
+    bool FromEnvironment;
+};
+
+class ShowOptionsTarget : public ::testing::TestWithParam<TargetCase> {};
+
+TEST_P(ShowOptionsTarget, IsTheWindowAskedFor)
+{
+    const TargetCase c = GetParam();
+    const ParsedOptions parsed = ParseShowOptions(c.Arguments, c.Environment);
+    ASSERT_EQ(parsed.Error, "");
+    EXPECT_EQ(parsed.Options.Mode, c.Mode);
+    if (c.Mode == ShowMode::Window) {
+        EXPECT_EQ(parsed.Options.WindowId, c.WindowId);
+        EXPECT_EQ(parsed.Options.WindowFromEnvironment, c.FromEnvironment);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, ShowOptionsTarget,
+    ::testing::Values(
+        TargetCase{{"-root"}, nullptr, ShowMode::Root, 0, false},
+        TargetCase{{"--root"}, nullptr, ShowMode::Root, 0, false},
+        TargetCase{{"-window-id", "123"}, nullptr, ShowMode::Window, 123, false},
+        TargetCase{{"--window-id", "0x1a"}, nullptr, ShowMode::Window, 0x1a, false},
+        TargetCase{{"--window-id=0X1A"}, nullptr, ShowMode::Window, 0x1a, false},
+        TargetCase{{"--window-id", "536870911"}, nullptr, ShowMode::Window, 0x1FFFFFFF, false},
+        // XScreenSaver starts "hack -root" and names its own window.
+        TargetCase{{"-root"}, "0x2C00007", ShowMode::Window, 0x2c00007, true},
+        TargetCase{{}, "0x2c00007", ShowMode::Window, 0x2c00007, true},
+        TargetCase{{}, "2c00007", ShowMode::Window, 0x2c00007, true},
+        // An explicit window beats the ambient variable; an empty one is none.
+        TargetCase{{"--window-id", "77"}, "0x2c00007", ShowMode::Window, 77, false},
+        TargetCase{{}, "", ShowMode::FullScreen, 0, false},
+        // The off-screen mode draws no window and leaves the variable alone.
+        TargetCase{{"--offscreen"}, "0x2c00007", ShowMode::Offscreen, 0, false},
+        TargetCase{{"--offscreen"}, "not a window", ShowMode::Offscreen, 0, false}));
 
 struct BadCommandLine {
     std::vector<std::string> Arguments;
@@ -105,7 +177,34 @@ INSTANTIATE_TEST_SUITE_P(BadValues, ShowOptionsRefuse,
         BadCommandLine{{"--offscreen", "--draw-spheres", "2"}, "from 0 to 1"},
         BadCommandLine{{"--offscreen", "--leaders", "-1"}, "--leaders"},
         BadCommandLine{{"--offscreen", "--output="}, "--output wants a file name"},
-        BadCommandLine{{"--offscreen=1"}, "--offscreen takes no value"}));
+        BadCommandLine{{"--offscreen=1"}, "--offscreen takes no value"},
+        BadCommandLine{{"-window-id"}, "--window-id wants a value"},
+        BadCommandLine{{"--window-id", "abc"}, "--window-id wants a window id"},
+        BadCommandLine{{"--window-id", "0x"}, "not '0x'"},
+        BadCommandLine{{"--window-id", "0xzz"}, "not '0xzz'"},
+        BadCommandLine{{"--window-id", "0x-1"}, "not '0x-1'"},
+        BadCommandLine{{"--window-id", "-5"}, "not '-5'"},
+        BadCommandLine{{"--window-id", "0"}, "not '0'"},
+        BadCommandLine{{"--window-id", "0x20000000"}, "not '0x20000000'"},
+        BadCommandLine{{"--window-id", "12 "}, "not '12 '"},
+        BadCommandLine{{"-root", "-window-id", "5"}, "--root and --window-id name two different windows"},
+        BadCommandLine{{"--window-id", "5", "--root"}, "--root and --window-id"},
+        BadCommandLine{{"--offscreen", "--root"}, "--root draws on the screen and cannot be combined with --offscreen"},
+        BadCommandLine{{"-fps", "--offscreen"}, "--fps draws on the screen"},
+        BadCommandLine{{"--offscreen", "-window-id", "3"}, "--window-id draws on the screen"},
+        BadCommandLine{{"--output", "x.png"}, "--output on the screen needs --frames"},
+        BadCommandLine{{"-root", "--rot"}, "unknown option '--rot'"},
+        BadCommandLine{{"-"}, "unknown option '-'"}));
+
+TEST(ShowOptions, AMalformedScreensaverWindowIsRefusedByName)
+{
+    for (const char* value : {"zz", "0x", "0x0", "-1", "0x1ffffffff"}) {
+        const ParsedOptions parsed = ParseShowOptions({"-root"}, value);
+        EXPECT_NE(parsed.Error.find("XSCREENSAVER_WINDOW should hold a window id in hex"), std::string::npos)
+            << value << ": " << parsed.Error;
+        EXPECT_NE(parsed.Error.find(value), std::string::npos) << "names the value";
+    }
+}
 
 TEST(ShowOptions, HelpNeedsNoModeAndListsEveryOption)
 {
@@ -113,7 +212,7 @@ TEST(ShowOptions, HelpNeedsNoModeAndListsEveryOption)
     EXPECT_TRUE(parsed.Options.Help);
     EXPECT_EQ(parsed.Error, "");
     const std::string usage = ShowUsage();
-    for (const char* option : {"--offscreen", "--size WxH", "--seed N", "--frames N", "--step-ms N", "--output FILE",
+    for (const char* option : {"--root", "--window-id ID", "--fps", "XSCREENSAVER_WINDOW", "--offscreen", "--size WxH", "--seed N", "--frames N", "--step-ms N", "--output FILE",
                                "--dump FILE", "--draw-spheres 0|1", "--tail-length N", "--show-links 0|1",
                                "--depth-colouring 0|1", "--leaders N", "--followers N", "--help"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;

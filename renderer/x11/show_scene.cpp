@@ -1,0 +1,84 @@
+#include "show_scene.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <vector>
+
+#include "gl_api.h"
+
+namespace vessmark {
+
+std::uint32_t SteadyMilliseconds()
+{
+    const auto since = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
+}
+
+void ShowClock::StartFrame(int frame)
+{
+    if (step_) {
+        fixedNow_ = static_cast<std::uint32_t>(frame) * static_cast<std::uint32_t>(*step_);
+    }
+}
+
+void ShowClock::Bind(Scene& scene)
+{
+    if (step_) {
+        scene.Clock = [this] { return fixedNow_; };
+    } else {
+        scene.Clock = SteadyMilliseconds;
+    }
+}
+
+std::uint32_t PrepareShowScene(Scene& scene, const ShowOptions& options)
+{
+    ApplyDefaultSettings(scene.Settings);
+    ApplyOverrides(options.Overrides, scene.Settings);
+    const std::uint32_t seed = options.Seed.value_or(static_cast<std::uint32_t>(std::time(nullptr)));
+    SeedScene(scene, seed);
+    return seed;
+}
+
+std::string NotEnoughMemoryText(const Scene& scene)
+{
+    return "not enough memory for " + std::to_string(scene.Settings.LeaderCount) + " leaders and "
+           + std::to_string(scene.Settings.FollowerCount) + " followers";
+}
+
+std::string FrameRateSummary(int frames, int width, int height, double seconds, std::uint32_t seed,
+                             const std::string& renderer)
+{
+    char summary[256];
+    std::snprintf(summary, sizeof summary, "%d frames of %dx%d in %.3f s: %.1f frames per second (seed %u, %s)",
+                  frames, width, height, seconds, seconds > 0.0 ? frames / seconds : 0.0, seed, renderer.c_str());
+    return summary;
+}
+
+RgbImage ReadCurrentPicture(int width, int height)
+{
+    RgbImage image;
+    image.Width = width;
+    image.Height = height;
+    const std::size_t row = static_cast<std::size_t>(width) * 3;
+    std::vector<std::uint8_t> bottomUp(row * static_cast<std::size_t>(height));
+    glFinish();
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
+    // OpenGL's first row is the bottom one; a picture file starts at the top.
+    image.Pixels.resize(bottomUp.size());
+    for (int y = 0; y < height; ++y) {
+        std::memcpy(image.Pixels.data() + static_cast<std::size_t>(y) * row,
+                    bottomUp.data() + static_cast<std::size_t>(height - 1 - y) * row, row);
+    }
+    return image;
+}
+
+std::string CurrentRendererName()
+{
+    const auto* name = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    return name != nullptr ? name : "unknown";
+}
+
+} // namespace vessmark

@@ -1,0 +1,680 @@
+#!/usr/bin/env python3
+"""End-to-end scenarios of the Linux show, vessmark-show, on a private X
+server (Xvfb with GLX over Mesa), as a person and as XScreenSaver use it.
+
+Every scenario starts its own Xvfb, so that scenarios can run side by side
+and none inherits another's pointer, focus or windows. Input comes from
+xdotool, as a person's would; the windows a hack draws into are made by the
+test itself (xclient.py). Every condition is polled with a generous
+deadline; a check that something does NOT end the show watches for a while
+and then proves the show is still there.
+
+Usage: native_e2e.py --show PROGRAM --compare GOLDEN_COMPARE --golden-dir DIR
+           --golden-options "..." --build-dir DIR --cmake CMAKE --source-dir DIR (list | run NAME)
+"""
+
+import argparse
+import os
+import shlex
+import shutil
+import signal
+import subprocess
+import sys
+import time
+import xml.etree.ElementTree as ElementTree
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+from xclient import XClient, XError  # noqa: E402
+
+SCREEN = (640, 480)
+WINDOW_NAME = "Vessmark"
+# Deadlines are generous: the machine may be compiling or running Wine beside
+# the tests; a passing scenario never waits for them.
+START_DEADLINE = 30.0
+EXIT_DEADLINE = 20.0
+PICTURE_DEADLINE = 30.0
+# A "nothing happens" check watches this long, then proves the show is alive.
+SETTLE = 1.5
+# XScreenSaver ends a hack with SIGTERM and expects it gone at once.
+SIGNAL_EXIT_LIMIT = 1.0
+STRUCTURE_NOTIFY_MASK = 1 << 17
+
+
+class Failure(Exception):
+    """A scenario's expectation did not hold."""
+
+
+def log(message):
+    print(f"[{time.strftime('%H:%M:%S')}] {message}", flush=True)
+
+
+def wait_for(condition, deadline, what):
+    """Polls until condition() gives a true value, which it returns."""
+    end = time.monotonic() + deadline
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() >= end:
+            raise Failure(f"not within {deadline:.0f} s: {what}")
+        time.sleep(0.05)
+
+
+class Session:
+    """One scenario: its folder, its X server, its processes."""
+
+    def __init__(self, args, name):
+        self.args = args
+        self.name = name
+        self.work = Path(args.build_dir) / "native-e2e" / "work" / name
+        self.artifacts = Path(args.build_dir) / "native-e2e-artifacts" / name
+        shutil.rmtree(self.work, ignore_errors=True)
+        shutil.rmtree(self.artifacts, ignore_errors=True)
+        self.work.mkdir(parents=True)
+        self.counter = 0
+        self.xvfb = None
+        self.display = None
+        self.x = None
+        self.processes = []
+
+    def file(self, what):
+        self.counter += 1
+        return self.work / f"{self.counter:02d}-{what}"
+
+    # The X server.
+    def start_display(self, glx=True, size=SCREEN):
+        read_end, write_end = os.pipe()
+        log_path = self.file("xvfb.log")
+        with open(log_path, "wb") as output:
+            self.xvfb = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{size[0]}x{size[1]}x24",
+                 "-nolisten", "tcp", "-noreset", "+extension" if glx else "-extension", "GLX"],
+                pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=output, stderr=subprocess.STDOUT,
+                start_new_session=True)
+        os.close(write_end)
+        number = b""
+        end = time.monotonic() + START_DEADLINE
+        os.set_blocking(read_end, False)
+        while not number.endswith(b"\n"):
+            if self.xvfb.poll() is not None:
+                raise Failure(f"Xvfb exited ({self.xvfb.returncode}); see {log_path}")
+            if time.monotonic() >= end:
+                raise Failure("Xvfb gave no display number")
+            try:
+                number += os.read(read_end, 16)
+            except BlockingIOError:
+                time.sleep(0.02)
+        os.close(read_end)
+        self.display = f":{number.decode().strip()}"
+        self.x = wait_for(self._connect, START_DEADLINE, f"Xvfb answers on {self.display}")
+        log(f"display {self.display} ({size[0]}x{size[1]}, GLX {'on' if glx else 'off'})")
+
+    def _connect(self):
+        try:
+            return XClient(self.display)
+        except XError:
+            return None
+
+    def environment(self, extra=None):
+        env = dict(os.environ)
+        env.pop("XSCREENSAVER_WINDOW", None)
+        if self.display:
+            env["DISPLAY"] = self.display
+        env.update(extra or {})
+        return env
+
+    # Programs.
+    def xdotool(self, *arguments):
+        result = subprocess.run(["xdotool", *arguments], env=self.environment(), stdin=subprocess.DEVNULL,
+                                capture_output=True, text=True, timeout=EXIT_DEADLINE)
+        if result.returncode != 0:
+            raise Failure(f"xdotool {' '.join(arguments)} failed: {result.stderr.strip()}")
+
+    def start_show(self, *arguments, env=None, program=None):
+        show = Show(self, list(arguments), env, program)
+        self.processes.append(show)
+        return show
+
+    def close(self, failed):
+        for show in self.processes:
+            show.stop()
+        if failed:
+            self.artifacts.mkdir(parents=True, exist_ok=True)
+            if self.x is not None:
+                try:
+                    write_ppm(self.artifacts / "screen.ppm", self.x.picture(self.x.root))
+                except XError as error:
+                    log(f"no screenshot: {error}")
+            for path in self.work.iterdir():
+                shutil.copy(path, self.artifacts / path.name)
+            log(f"outputs kept in {self.artifacts}")
+        if self.x is not None:
+            self.x.close()
+        if self.xvfb is not None:
+            self.xvfb.terminate()
+            try:
+                self.xvfb.wait(EXIT_DEADLINE)
+            except subprocess.TimeoutExpired:
+                self.xvfb.kill()
+                self.xvfb.wait()
+
+
+class Show:
+    """vessmark-show started by a scenario, its output kept in files."""
+
+    def __init__(self, session, arguments, env, program=None):
+        self.session = session
+        self.arguments = arguments
+        self.out = session.file("show.out")
+        self.err = session.file("show.err")
+        program = program or session.args.show
+        log(f"{program} {' '.join(arguments)}" + (f"  with {env}" if env else ""))
+        with open(self.out, "wb") as out, open(self.err, "wb") as err:
+            self.process = subprocess.Popen([program, *arguments], env=session.environment(env),
+                                            stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+
+    def alive(self):
+        return self.process.poll() is None
+
+    def wait_exit(self, deadline=EXIT_DEADLINE):
+        try:
+            self.process.wait(deadline)
+        except subprocess.TimeoutExpired:
+            raise Failure(f"vessmark-show still runs after {deadline:.0f} s") from None
+        log(f"vessmark-show ended with {self.process.returncode}")
+        return self.process.returncode
+
+    def expect_exit(self, code, deadline=EXIT_DEADLINE):
+        result = self.wait_exit(deadline)
+        if result != code:
+            raise Failure(f"exit status {result}, expected {code}; stderr: {self.stderr()!r}")
+
+    def signal_and_time(self, number):
+        """Sends the signal; the seconds until the program has exited."""
+        start = time.monotonic()
+        self.process.send_signal(number)
+        self.wait_exit()
+        return time.monotonic() - start
+
+    def stdout(self):
+        return self.out.read_text(errors="replace")
+
+    def stderr(self):
+        return self.err.read_text(errors="replace")
+
+    def cpu_seconds(self):
+        """User and system time of all its threads so far."""
+        fields = Path(f"/proc/{self.process.pid}/stat").read_text().rsplit(")", 1)[1].split()
+        ticks = os.sysconf("SC_CLK_TCK")
+        return (int(fields[11]) + int(fields[12])) / ticks
+
+    def stop(self):
+        if self.alive():
+            self.process.kill()
+            self.process.wait()
+
+
+def write_ppm(path, picture):
+    with open(path, "wb") as output:
+        output.write(f"P6 {picture.width} {picture.height} 255\n".encode())
+        output.write(bytes(channel for pixel in picture.pixels() for channel in pixel))
+
+
+# What a picture shows.
+def is_black(pixel):
+    return max(pixel) < 16
+
+
+def is_white(pixel):
+    return min(pixel) > 240
+
+
+def hue_bin(pixel, bins=12):
+    """The hue bin of a saturated, bright pixel, or None."""
+    r, g, b = pixel
+    high, low = max(pixel), min(pixel)
+    if high < 100 or high - low < high // 2:
+        return None
+    if high == r:
+        hue = ((g - b) / (high - low)) % 6
+    elif high == g:
+        hue = (b - r) / (high - low) + 2
+    else:
+        hue = (r - g) / (high - low) + 4
+    return int(hue / 6 * bins) % bins
+
+
+def swarm_report(picture, region=None):
+    """Shares of black and white pixels, and the hue bins that hold at least
+    a few saturated pixels, over the picture or a region of it."""
+    pixels = list(picture.pixels(*region) if region else picture.pixels())
+    counts = {}
+    for pixel in pixels:
+        bin_ = hue_bin(pixel)
+        if bin_ is not None:
+            counts[bin_] = counts.get(bin_, 0) + 1
+    total = max(1, len(pixels))
+    return {
+        "black": sum(map(is_black, pixels)) / total,
+        "white": sum(map(is_white, pixels)) / total,
+        "hues": sorted(bin_ for bin_, count in counts.items() if count >= 5),
+        "coloured": sum(counts.values()),
+    }
+
+
+def shows_swarm(picture, region=None):
+    """A swarm on black: mostly black, nothing of a white background left,
+    saturated colours of several hues."""
+    report = swarm_report(picture, region)
+    return 0.2 <= report["black"] <= 0.995 and report["white"] < 0.01 and len(report["hues"]) >= 3
+
+
+# The full-screen show.
+def full_screen_show(session, *arguments):
+    """Starts the full-screen show and waits until it covers the screen with
+    the keyboard focus; returns the show and its window."""
+    session.start_display()
+    session.xdotool("mousemove", "100", "100")  # a known reference for the mouse-move rule
+    session.cursor_before = session.x.cursor_opaque_pixels()
+    show = session.start_show(*arguments)
+
+    def window():
+        if not show.alive():
+            raise Failure(f"vessmark-show ended early ({show.process.returncode}): {show.stderr()!r}")
+        found = session.x.find_viewable(WINDOW_NAME)
+        return found[0] if found else None
+
+    window_id = wait_for(window, START_DEADLINE, f"a viewable window named {WINDOW_NAME}")
+    wait_for(lambda: session.x.focus() == window_id, START_DEADLINE, "the show's window has the keyboard focus")
+    log(f"window 0x{window_id:x} is up with the focus")
+    return show, window_id
+
+
+def expect_going_on(session, show, window_id, what):
+    """Watches for a while: the show must still run, its window still up."""
+    end = time.monotonic() + SETTLE
+    while time.monotonic() < end:
+        if not show.alive():
+            raise Failure(f"{what} ended the show ({show.process.returncode})")
+        time.sleep(0.05)
+    if window_id not in session.x.find_viewable(WINDOW_NAME):
+        raise Failure(f"after {what} the show's window is gone")
+    log(f"still running after {what}")
+
+
+def end_with_key(session, show):
+    session.xdotool("key", "a")
+    show.expect_exit(0)
+
+
+def scenario_fullscreen_covers_screen_ends_on_key(session):
+    show, window_id = full_screen_show(session)
+    attributes = session.x.attributes(window_id)
+    geometry = (attributes.x, attributes.y, attributes.width, attributes.height)
+    if geometry != (0, 0, *SCREEN):
+        raise Failure(f"window at {geometry}, not over the whole {SCREEN} screen")
+    if not attributes.override_redirect:
+        raise Failure("the window is not override-redirect: a window manager could frame or move it")
+    if session.cursor_before == 0:
+        raise Failure("the pointer was invisible before the show: the next check would prove nothing")
+    hidden = session.x.cursor_opaque_pixels()
+    if hidden:
+        raise Failure(f"the pointer shows {hidden} pixels over the show")
+    log(f"pointer: {session.cursor_before} visible pixels before the show, none over it")
+    # What the screen shows, not only what the window holds: it is on top.
+    wait_for(lambda: shows_swarm(session.x.picture(session.x.root)), PICTURE_DEADLINE, "the swarm on the screen")
+    log(f"screen: {swarm_report(session.x.picture(session.x.root))}")
+    end_with_key(session, show)
+    if session.x.find_viewable(WINDOW_NAME):
+        raise Failure("the window is still there after the show ended")
+
+
+def button_scenario(button):
+    def scenario(session):
+        show, _ = full_screen_show(session)
+        session.xdotool("click", str(button))
+        show.expect_exit(0)
+    return scenario
+
+
+def scenario_fullscreen_release_and_wheel_go_on(session):
+    session.start_display()
+    session.xdotool("mousemove", "100", "100")
+    session.xdotool("mousedown", "1")  # held since before the show existed
+    show = session.start_show()
+    window_id = wait_for(lambda: (session.x.find_viewable(WINDOW_NAME) or [None])[0], START_DEADLINE,
+                         "the show's window")
+    wait_for(lambda: session.x.focus() == window_id, START_DEADLINE, "the focus")
+    session.xdotool("mouseup", "1")
+    for notch in ("4", "5", "6", "7"):  # wheel up, down, left, right
+        session.xdotool("click", notch)
+    expect_going_on(session, show, window_id, "a release and wheel notches")
+    end_with_key(session, show)
+
+
+def scenario_fullscreen_move_by_4_px_goes_on(session):
+    show, window_id = full_screen_show(session)
+    # The first move, then two of 4 pixels (3 + 1, then 4 + 0) each measured
+    # from the one before: the reference follows small moves.
+    for x, y in ((101, 100), (104, 101), (100, 101)):
+        session.xdotool("mousemove", str(x), str(y))
+    expect_going_on(session, show, window_id, "moves of 4 pixels")
+    # Those moves armed the show: a close request is now honoured.
+    session.x.request_close(window_id)
+    show.expect_exit(0)
+
+
+def scenario_fullscreen_move_by_5_px_ends(session):
+    show, _ = full_screen_show(session)
+    session.xdotool("mousemove", "101", "100")  # the first move
+    session.xdotool("mousemove", "104", "102")  # 3 + 2 = 5, only 3.6 in a straight line
+    show.expect_exit(0)
+
+
+def scenario_fullscreen_first_move_jump_goes_on(session):
+    show, window_id = full_screen_show(session)
+    session.xdotool("mousemove", "400", "300")  # the first move, 500 pixels away
+    expect_going_on(session, show, window_id, "a first move that jumps")
+    session.x.request_close(window_id)
+    expect_going_on(session, show, window_id, "a close request after the first move alone")
+    end_with_key(session, show)
+
+
+def scenario_fullscreen_close_request_before_input_ignored(session):
+    show, window_id = full_screen_show(session)
+    session.x.request_close(window_id)
+    expect_going_on(session, show, window_id, "a close request before any input")
+    end_with_key(session, show)
+
+
+def scenario_fullscreen_focus_loss_ends(session):
+    show, _ = full_screen_show(session)
+    other = session.x.create_window(50, 50, name="another program")
+    session.x.take_focus(other)
+    show.expect_exit(0)
+
+
+def scenario_fullscreen_sigterm(session):
+    show, _ = full_screen_show(session)
+    seconds = show.signal_and_time(signal.SIGTERM)
+    if show.process.returncode != 0 or seconds > SIGNAL_EXIT_LIMIT:
+        raise Failure(f"SIGTERM: exit {show.process.returncode} after {seconds:.2f} s")
+    log(f"SIGTERM: gone after {seconds:.3f} s")
+
+
+# The show inside a window of another program.
+def wait_for_swarm(session, window_id, what, region=None):
+    wait_for(lambda: shows_swarm(session.x.picture(window_id), region), PICTURE_DEADLINE, what)
+    log(f"{what}: {swarm_report(session.x.picture(window_id), region)}")
+
+
+def scenario_window_fills_follows_resize_ends_on_sigterm(session):
+    session.start_display()
+    window_id = session.x.create_window(320, 240)
+    show = session.start_show("--window-id", hex(window_id))
+    wait_for_swarm(session, window_id, "the swarm fills the window")
+    # Larger and wider: the frames must use the new size, so the swarm also
+    # reaches beyond the 320 x 240 corner at the bottom left that the old
+    # viewport would keep it in.
+    session.x.resize(window_id, 560, 300)
+
+    def beyond_old_corner():
+        picture = session.x.picture(window_id)
+        if (picture.width, picture.height) != (560, 300):
+            return False
+        outside = swarm_report(picture, (0, 0, 560, 60))["coloured"] + \
+            swarm_report(picture, (320, 60, 560, 300))["coloured"]
+        return outside > 0 and shows_swarm(picture)
+
+    wait_for(beyond_old_corner, PICTURE_DEADLINE, "the swarm uses the whole resized window")
+    log("the show follows the new size")
+    seconds = show.signal_and_time(signal.SIGTERM)
+    if show.process.returncode != 0 or seconds > SIGNAL_EXIT_LIMIT:
+        raise Failure(f"SIGTERM: exit {show.process.returncode} after {seconds:.2f} s")
+    log(f"SIGTERM: gone after {seconds:.3f} s")
+    if not session.x.exists(window_id):
+        raise Failure("the show destroyed a window that was not its own")
+
+
+def scenario_window_destroyed_ends(session):
+    session.start_display()
+    window_id = session.x.create_window(320, 240)
+    show = session.start_show("-window-id", str(window_id))
+    wait_for_swarm(session, window_id, "the swarm in the window")
+    session.x.destroy(window_id)
+    show.expect_exit(0)
+    if show.stderr():
+        raise Failure(f"complaints after the window went: {show.stderr()!r}")
+
+
+def scenario_window_unmapped_costs_nothing(session):
+    session.start_display()
+    window_id = session.x.create_window(320, 240, mapped=False)
+    show = session.start_show("--window-id", hex(window_id))
+    # The show watches the window once it has attached to it.
+    wait_for(lambda: session.x.attributes(window_id).all_event_masks & STRUCTURE_NOTIFY_MASK, START_DEADLINE,
+             "the show watches the window")
+
+    def idle_for_a_second():
+        if not show.alive():
+            raise Failure(f"vessmark-show ended ({show.process.returncode}): {show.stderr()!r}")
+        before = show.cpu_seconds()
+        time.sleep(1.0)
+        used = show.cpu_seconds() - before
+        log(f"CPU time in a second while hidden: {used:.3f} s")
+        return used < 0.05
+
+    wait_for(idle_for_a_second, START_DEADLINE, "a hidden window costs no CPU time")
+    session.x.map(window_id)
+    wait_for_swarm(session, window_id, "the swarm once the window is shown")
+    session.x.unmap(window_id)
+    wait_for(idle_for_a_second, START_DEADLINE, "hidden again: no CPU time")
+    # Waiting for events, it still hears a signal at once.
+    seconds = show.signal_and_time(signal.SIGTERM)
+    if show.process.returncode != 0 or seconds > SIGNAL_EXIT_LIMIT:
+        raise Failure(f"SIGTERM while waiting: exit {show.process.returncode} after {seconds:.2f} s")
+    log(f"SIGTERM while waiting: gone after {seconds:.3f} s")
+
+
+def scenario_window_named_by_screensaver_variable(session):
+    session.start_display()
+    window_id = session.x.create_window(320, 240)
+    # XScreenSaver starts "vessmark-show -root" and names its own window.
+    show = session.start_show("-root", env={"XSCREENSAVER_WINDOW": f"0x{window_id:X}"})
+    wait_for_swarm(session, window_id, "the swarm in XScreenSaver's window")
+    seconds = show.signal_and_time(signal.SIGINT)
+    if show.process.returncode != 0 or seconds > SIGNAL_EXIT_LIMIT:
+        raise Failure(f"SIGINT: exit {show.process.returncode} after {seconds:.2f} s")
+
+
+def fps_box(picture):
+    """The bottom-left corner where the frame rate is written."""
+    return (8, picture.height - 22, 56, picture.height - 8)
+
+
+def scenario_root_with_fps(session):
+    session.start_display()
+    show = session.start_show("-root", "-fps")
+    root = session.x.root
+    wait_for_swarm(session, root, "the swarm on the root window")
+
+    def frame_rate_written():
+        picture = session.x.picture(root)
+        box = list(picture.pixels(*fps_box(picture)))
+        # Only the overlay's black backdrop and white letters, and letters enough.
+        return all(is_black(p) or p == (255, 255, 255) for p in box) and \
+            sum(p == (255, 255, 255) for p in box) >= 40
+
+    wait_for(frame_rate_written, PICTURE_DEADLINE, "the frame rate in the bottom-left corner")
+    seconds = show.signal_and_time(signal.SIGTERM)
+    if show.process.returncode != 0 or seconds > SIGNAL_EXIT_LIMIT:
+        raise Failure(f"SIGTERM: exit {show.process.returncode} after {seconds:.2f} s")
+
+
+def golden_scenario(case, options):
+    """The frame the on-screen host draws equals the off-screen golden frame."""
+    def scenario(session):
+        args = session.args
+        # The picture size of the off-screen case becomes the window's size.
+        common = shlex.split(args.golden_options)
+        size = common.index("--size")
+        width, height = (int(side) for side in common[size + 1].split("x"))
+        del common[size:size + 2]
+        session.start_display()
+        window_id = session.x.create_window(width, height)
+        output = session.file(f"{case}.png")
+        show = session.start_show("--window-id", hex(window_id), *common, *options, "--output", str(output))
+        show.expect_exit(0, deadline=120.0)
+        log(show.stdout().strip())
+        difference = session.file(f"{case}.diff.png")
+        result = subprocess.run([args.compare, str(Path(args.golden_dir) / f"{case}.png"), str(output),
+                                 str(difference)], capture_output=True, text=True, stdin=subprocess.DEVNULL)
+        log(result.stdout.strip() + result.stderr.strip())
+        if result.returncode != 0:
+            raise Failure(f"the frame drawn on the screen differs from the golden {case}.png")
+    return scenario
+
+
+# Failures that must be one line and status 1.
+def expect_one_line_failure(show, *words):
+    show.expect_exit(1)
+    lines = show.stderr().splitlines()
+    if len(lines) != 1 or not all(word in lines[0] for word in words):
+        raise Failure(f"expected one line naming {words}, got {lines!r}")
+    log(f"said: {lines[0]}")
+
+
+def scenario_errors_no_glx(session):
+    session.start_display(glx=False)
+    expect_one_line_failure(session.start_show(), "no OpenGL", "GLX")
+    expect_one_line_failure(session.start_show("-root"), "no OpenGL", "GLX")
+
+
+def scenario_errors_no_display(session):
+    expect_one_line_failure(session.start_show(), "DISPLAY is not set")
+    expect_one_line_failure(session.start_show(env={"DISPLAY": ":4095"}), "cannot open the X display ':4095'")
+
+
+def scenario_errors_no_such_window(session):
+    session.start_display()
+    expect_one_line_failure(session.start_show("--window-id", "0x1ffffff"), "no window 0x1ffffff")
+    expect_one_line_failure(session.start_show("-root", env={"XSCREENSAVER_WINDOW": "0x1ffffff"}),
+                            "no window 0x1ffffff", "XSCREENSAVER_WINDOW")
+
+
+# The XScreenSaver settings file.
+def scenario_xml_installed_and_every_setting_runs(session):
+    args = session.args
+    prefix = session.work / "prefix"
+    result = subprocess.run([args.cmake, "--install", args.build_dir, "--prefix", str(prefix)],
+                            capture_output=True, text=True, stdin=subprocess.DEVNULL)
+    if result.returncode != 0:
+        raise Failure(f"cmake --install failed: {result.stdout}{result.stderr}")
+    source = Path(args.source_dir) / "config" / "vessmark.xml"
+    try:
+        root = ElementTree.parse(source).getroot()
+    except ElementTree.ParseError as error:
+        raise Failure(f"{source} is not well-formed: {error}") from None
+    name = root.get("name")
+    if root.tag != "screensaver" or not name or not root.get("_label"):
+        raise Failure(f"the root element is <{root.tag} name={name!r}>, not a named screensaver")
+    program = prefix / "libexec" / "xscreensaver" / name
+    if not (program.is_file() and os.access(program, os.X_OK)):
+        raise Failure(f"the file names the program {name!r}, but {program} is not an installed program")
+    installed = prefix / "share" / "xscreensaver" / "config" / f"{name}.xml"
+    if not installed.is_file() or installed.read_bytes() != source.read_bytes():
+        raise Failure(f"{installed} is missing or differs from {source}")
+    if root.find("_description") is None or not root.find("_description").text.strip():
+        raise Failure("no description")
+    log(f"installed {program.relative_to(prefix)} and {installed.relative_to(prefix)}")
+
+    # Every setting the file offers runs, as XScreenSaver would start it.
+    command = [arg for element in root.iter("command") for arg in shlex.split(element.get("arg", ""))]
+    settings = [shlex.split(element.get(key)) for element in root.iter() for key in ("arg-set", "arg-unset")
+                if element.get(key)]
+    if "--root" not in command and "-root" not in command:
+        raise Failure(f"the command {command} does not draw where XScreenSaver asks")
+    session.start_display()
+    window_id = session.x.create_window(160, 120)
+    for setting in [[]] + settings:
+        show = session.start_show(*command, *setting, "--frames", "3",
+                                  env={"XSCREENSAVER_WINDOW": hex(window_id)}, program=str(program))
+        show.expect_exit(0, deadline=60.0)
+    log(f"{len(settings)} settings ran")
+
+
+SCENARIOS = {
+    "fullscreen.covers_screen_ends_on_key": scenario_fullscreen_covers_screen_ends_on_key,
+    "fullscreen.left_button": button_scenario(1),
+    "fullscreen.middle_button": button_scenario(2),
+    "fullscreen.right_button": button_scenario(3),
+    "fullscreen.release_and_wheel_go_on": scenario_fullscreen_release_and_wheel_go_on,
+    "fullscreen.move_by_4_px_goes_on": scenario_fullscreen_move_by_4_px_goes_on,
+    "fullscreen.move_by_5_px_ends": scenario_fullscreen_move_by_5_px_ends,
+    "fullscreen.first_move_jump_goes_on": scenario_fullscreen_first_move_jump_goes_on,
+    "fullscreen.close_request_before_input_ignored": scenario_fullscreen_close_request_before_input_ignored,
+    "fullscreen.focus_loss_ends": scenario_fullscreen_focus_loss_ends,
+    "fullscreen.sigterm": scenario_fullscreen_sigterm,
+    "window.fills_follows_resize_ends_on_sigterm": scenario_window_fills_follows_resize_ends_on_sigterm,
+    "window.destroyed_ends": scenario_window_destroyed_ends,
+    "window.unmapped_costs_nothing": scenario_window_unmapped_costs_nothing,
+    "window.named_by_screensaver_variable": scenario_window_named_by_screensaver_variable,
+    "root.with_fps": scenario_root_with_fps,
+    "errors.no_glx": scenario_errors_no_glx,
+    "errors.no_display": scenario_errors_no_display,
+    "errors.no_such_window": scenario_errors_no_such_window,
+    "xml.installed_and_every_setting_runs": scenario_xml_installed_and_every_setting_runs,
+}
+
+
+def golden_cases(golden_dir):
+    cases = {}
+    for line in (Path(golden_dir) / "cases.txt").read_text().splitlines():
+        if line[:1].isalpha():
+            name, *options = line.split()
+            cases[name] = options
+    return cases
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--show", required=True)
+    parser.add_argument("--compare", required=True)
+    parser.add_argument("--golden-dir", required=True)
+    parser.add_argument("--golden-options", required=True)
+    parser.add_argument("--build-dir", required=True)
+    parser.add_argument("--source-dir", required=True)
+    parser.add_argument("--cmake", default="cmake")
+    parser.add_argument("verb", choices=["list", "run"])
+    parser.add_argument("name", nargs="?")
+    args = parser.parse_args()
+
+    scenarios = dict(SCENARIOS)
+    for case, options in golden_cases(args.golden_dir).items():
+        scenarios[f"golden.{case}"] = golden_scenario(case, options)
+    if args.verb == "list":
+        print("\n".join(scenarios))
+        return 0
+    if args.name not in scenarios:
+        print(f"no scenario {args.name!r}", file=sys.stderr)
+        return 2
+    for tool in ("Xvfb", "xdotool"):
+        if shutil.which(tool) is None:
+            print(f"{tool} is missing (tools/setup installs it)", file=sys.stderr)
+            return 1
+    session = Session(args, args.name)
+    failed = True
+    try:
+        scenarios[args.name](session)
+        failed = False
+    except (Failure, XError) as error:
+        log(f"FAILED: {error}")
+    finally:
+        session.close(failed)
+    log("passed" if not failed else "failed")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
