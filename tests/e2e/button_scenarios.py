@@ -16,7 +16,8 @@ import os
 import subprocess
 import time
 
-from harness import WINDOW_DEADLINE, WM_CLOSE, Failure, log, parse_lines, process_alive, process_cmdline, stop_pid
+from harness import (WINDOW_DEADLINE, WM_CLOSE, Failure, log, parse_lines, process_alive, process_cmdline, stop_pid,
+                     windows_path)
 
 GALLERY = "gallery.exe"
 FACE_DEADLINE = 10.0    # a face that never comes; a passing check sees it in well under a second
@@ -292,9 +293,13 @@ def wait_for_ready(proc, deadline=WINDOW_DEADLINE):
 
 def clear_leftovers(s):
     """A gallery left by a scenario that was itself killed."""
-    gallery = str(s.paths.probe.parent / GALLERY)
+    path = s.paths.probe.parent / GALLERY
+    marks = (str(path), windows_path(path))  # started from Linux, or as Wine shows it
     for entry in os.listdir("/proc"):
-        if entry.isdigit() and gallery in process_cmdline(int(entry)) and process_alive(int(entry)):
+        if not entry.isdigit() or int(entry) == os.getpid():
+            continue
+        cmdline = process_cmdline(int(entry))
+        if any(mark in cmdline for mark in marks) and process_alive(int(entry)):
             log(f"stopping a leftover gallery: {entry}")
             stop_pid(int(entry), GALLERY)
 

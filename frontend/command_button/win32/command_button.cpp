@@ -90,6 +90,7 @@ bool CommandButton::Load(forms::Window& host, const forms::TwipRect& bounds, for
                        Command::DesignCaption)) {
         return false;
     }
+    host_ = &host;
     AddWindowless(captionLabel_);
     forms::PropertyBag bag(stored);
     core_.ReadProperties(bag, host.Font());
@@ -100,9 +101,7 @@ bool CommandButton::Load(forms::Window& host, const forms::TwipRect& bounds, for
 void CommandButton::Save(forms::PropertyStorage& stored)
 {
     forms::PropertyBag bag(stored);
-    HWND parent = GetParent(Handle());
-    auto* host = parent != nullptr ? reinterpret_cast<forms::Window*>(GetWindowLongPtrW(parent, GWLP_USERDATA)) : nullptr;
-    core_.WriteProperties(bag, host != nullptr ? host->Font() : Font());
+    core_.WriteProperties(bag, host_ != nullptr ? host_->Font() : forms::Window::Font());
 }
 
 LRESULT CommandButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)

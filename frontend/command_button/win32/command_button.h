@@ -22,8 +22,6 @@ namespace vessmark {
 class CommandButton final : public forms::Control, private CommandSurface {
 public:
     static constexpr wchar_t WindowClass[] = L"Tavisk.Command";
-    // A button placed with no size of its own.
-    static constexpr forms::TwipRect NewButtonSize{0, 0, 1755, 420};
 
     CommandButton();
     ~CommandButton() override;
@@ -75,6 +73,7 @@ private:
     void WatchPointer();
 
     Command core_;
+    forms::Window* host_ = nullptr; // its font is the buttons' default font
     forms::Surface surface_;
     forms::Label captionLabel_;
     forms::Timer pointerWatch_;
