@@ -61,8 +61,8 @@ class XImage(ctypes.Structure):
 
 class Screen:
     """Pixels straight from the X server (XGetImage on the root window): a
-    read of a button's rectangle takes about a millisecond, so a face change
-    can be timed to a few milliseconds."""
+    read of a button's rectangle takes well under a millisecond, so a face
+    change can be timed to a few milliseconds."""
 
     def __init__(self, display_name):
         self.x = ctypes.CDLL(ctypes.util.find_library("X11"))
