@@ -334,7 +334,8 @@ def faces(s):
 
     On the way it keeps pictures in its work folder: faces.png (each look of
     one button, enlarged) and gallery.png (the whole gallery, one button
-    hovered and one focused), the pictures in docs/images."""
+    hovered and one focused), the pictures in docs/images. The buttons'
+    window texts are their captions."""
     g = start(s)
     plain, second, disabled = g["plain"], g["second"], g["disabled"]
     expected = tuple(twips_to_pixels(t, g.dpi) for t in PLAIN_TWIPS)
@@ -349,6 +350,13 @@ def faces(s):
 
     g.expect_face(plain, "Normal", False, "loaded")
     tile("normal")
+    # The window's text is the caption, so screen readers name the button.
+    for name, caption in (("plain", "Command"), ("set", "設定"), ("other", "その他の作品")):
+        values = s.probe_ok("show", g[name].hwnd)
+        if values.get("caption") != caption or values.get("class") != "Tavisk.Command":
+            raise Failure(f"{name}: class {values.get('class')!r}, window text {values.get('caption')!r}; "
+                          f"expected Tavisk.Command and {caption!r}")
+    log("each button is a Tavisk.Command window whose text is its caption")
     g.expect_face(disabled, "Disable", False, "loaded disabled")
     s.move_to(*plain.centre)
     g.expect_face(plain, "HighLight", True, "pointer over")
