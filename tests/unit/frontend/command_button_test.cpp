@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -97,6 +98,68 @@ struct Button {
     }
     std::vector<Face> TakeFaces() { return std::exchange(Surface.Faces, {}); }
 };
+
+// The whole table of an enabled button: from each state, each event gives a
+// state and a face (or none), and a left release clicks except in Selected.
+TEST(CommandTransitions, FollowTheTableFromEveryState)
+{
+    using Event = std::function<void(Command&)>;
+    // How each state is reached from a loaded button.
+    const std::function<void(Command&)> reach[] = {
+        [](Command&) {},
+        [](Command& c) { c.Initialize(); },
+        [](Command& c) { c.Initialize(); c.MouseMove(); },
+        [](Command& c) { c.Initialize(); c.GotFocus(); },
+        [](Command& c) { c.Initialize(); c.GotFocus(); c.MouseMove(); },
+    };
+    struct Outcome {
+        std::uint8_t State;
+        std::optional<Skin> Face; // nothing: no repaint
+    };
+    constexpr std::uint8_t Kept = 255;
+    const auto S = [](std::uint8_t state, std::optional<Skin> face) { return Outcome{state, face}; };
+    struct Row {
+        const char* Name;
+        Event Apply;
+        Outcome From[5];
+    };
+    const Row rows[] = {
+        {"got focus", [](Command& c) { c.GotFocus(); },
+         {S(3, Skin::Selected), S(3, Skin::Selected), S(4, Skin::Pressed), S(3, Skin::Selected), S(3, Skin::Selected)}},
+        {"lost focus", [](Command& c) { c.LostFocus(); },
+         {S(1, Skin::Normal), S(1, {}), S(1, Skin::Normal), S(1, Skin::Normal), S(1, Skin::Normal)}},
+        {"left down", [](Command& c) { c.MouseDown(MouseButton::Left); },
+         {S(Kept, Skin::Pressed), S(Kept, Skin::Pressed), S(Kept, Skin::Pressed), S(Kept, Skin::Pressed),
+          S(Kept, Skin::Pressed)}},
+        {"move", [](Command& c) { c.MouseMove(); },
+         {S(0, {}), S(2, Skin::HighLight), S(2, {}), S(4, Skin::HighLightSelect), S(4, {})}},
+        {"left up", [](Command& c) { c.MouseUp(MouseButton::Left); },
+         {S(0, {}), S(1, {}), S(2, Skin::Normal), S(3, {}), S(4, Skin::HighLightSelect)}},
+        {"pointer not over it", [](Command& c) { c.PointerWatchTick(PointerPlace::Elsewhere); },
+         {S(0, {}), S(1, {}), S(1, Skin::Normal), S(3, {}), S(3, Skin::Selected)}},
+        {"Initialize", [](Command& c) { c.Initialize(); }, {S(1, {}), S(1, {}), S(1, {}), S(1, {}), S(1, {})}},
+    };
+    for (const Row& row : rows) {
+        for (std::uint8_t from = 0; from < 5; ++from) {
+            SCOPED_TRACE(std::string(row.Name) + " from " + std::to_string(from));
+            Button b(StoredProperties{}, false);
+            reach[from](b.Control);
+            ASSERT_EQ(b.Control.SkinState(), from);
+            b.TakeFaces();
+            row.Apply(b.Control);
+            const Outcome& expected = row.From[from];
+            EXPECT_EQ(b.Control.SkinState(), expected.State == Kept ? from : expected.State);
+            const std::vector<Face> faces = b.TakeFaces();
+            if (expected.Face) {
+                ASSERT_EQ(faces.size(), 1u);
+                EXPECT_EQ(faces[0].Picture, *expected.Face);
+            } else {
+                EXPECT_TRUE(faces.empty());
+            }
+            EXPECT_EQ(b.Clicks, std::string(row.Name) == "left up" && from != SkinSelected ? 1 : 0);
+        }
+    }
+}
 
 TEST(CommandHover, ReversesTheGradientOfAnUnfocusedButtonUntilThePointerLeaves)
 {
