@@ -1,28 +1,78 @@
 #include "form.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
+#include <set>
+
+#include "forms/windowless.h"
 
 namespace vessmark::forms {
 
 namespace {
 constexpr wchar_t FormClassName[] = L"VessmarkForm";
 
-ATOM RegisterFormClass(WNDPROC windowProc)
+bool RegisterWindowClass(const wchar_t* className, WNDPROC windowProc)
 {
-    static const ATOM atom = [windowProc] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.style = CS_HREDRAW | CS_VREDRAW;
-        windowClass.lpfnWndProc = windowProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // the arrow
+    static std::set<std::wstring> registered;
+    if (registered.count(className) != 0) {
+        return true;
+    }
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    // No CS_DBLCLKS: every press is a press, however quickly it follows the last.
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // the arrow
+    if (std::wstring(className) == FormClassName) {
         windowClass.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
-        windowClass.lpszClassName = FormClassName;
-        return RegisterClassExW(&windowClass);
-    }();
-    return atom;
+    }
+    windowClass.lpszClassName = className;
+    if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        return false;
+    }
+    registered.insert(className);
+    return true;
+}
+
+// GetDpiForWindow exists from Windows 10 (1607) on; older systems have one
+// resolution for everything.
+int WindowDpi(HWND window)
+{
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (window != nullptr && getDpiForWindow != nullptr) {
+        if (const UINT dpi = getDpiForWindow(window); dpi > 0) {
+            return static_cast<int>(dpi);
+        }
+    }
+    return SystemDpi();
+}
+
+int ShiftState(WPARAM wParam)
+{
+    return ((wParam & MK_SHIFT) != 0 ? 1 : 0) | ((wParam & MK_CONTROL) != 0 ? 2 : 0) |
+           (GetKeyState(VK_MENU) < 0 ? 4 : 0);
+}
+
+int HeldButtons(WPARAM wParam)
+{
+    return ((wParam & MK_LBUTTON) != 0 ? LeftButton : 0) | ((wParam & MK_RBUTTON) != 0 ? RightButton : 0) |
+           ((wParam & MK_MBUTTON) != 0 ? MiddleButton : 0);
 }
 } // namespace
+
+int SystemDpi()
+{
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : StandardDpi;
+    if (screen != nullptr) {
+        ReleaseDC(nullptr, screen);
+    }
+    return dpi > 0 ? dpi : StandardDpi;
+}
 
 std::wstring Widen(const std::string& text, UINT codePage)
 {
@@ -35,21 +85,32 @@ std::wstring Widen(const std::string& text, UINT codePage)
     return wide;
 }
 
-Form::~Form()
+// --- Window ---------------------------------------------------------------------
+
+Window::~Window()
 {
+    for (Windowless* element : windowless_) {
+        element->owner_ = nullptr;
+    }
     if (window_ != nullptr && IsWindow(window_)) {
         SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
         DestroyWindow(window_);
     }
 }
 
-bool Form::Create(const std::string& caption, DWORD style, DWORD exStyle, HWND parent, int x, int y, int width,
-                  int height)
+const wchar_t* Window::ClassName() const
 {
-    if (RegisterFormClass(WindowProc) == 0) {
+    return FormClassName;
+}
+
+bool Window::Create(const std::string& caption, DWORD style, DWORD exStyle, HWND parent, int x, int y, int width,
+                    int height)
+{
+    const wchar_t* className = ClassName();
+    if (!RegisterWindowClass(className, WindowProc)) {
         return false;
     }
-    window_ = CreateWindowExW(exStyle, FormClassName, Widen(caption).c_str(), style, x, y, width, height, parent,
+    window_ = CreateWindowExW(exStyle, className, Widen(caption).c_str(), style, x, y, width, height, parent,
                               nullptr, GetModuleHandleW(nullptr), this);
     if (window_ == nullptr) {
         return false;
@@ -62,27 +123,94 @@ bool Form::Create(const std::string& caption, DWORD style, DWORD exStyle, HWND p
     return true;
 }
 
-LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+int Window::Dpi() const
+{
+    return WindowDpi(window_);
+}
+
+int Window::ScaleWidth() const
+{
+    RECT client{};
+    GetClientRect(window_, &client);
+    return PixelsToTwips(client.right, Dpi());
+}
+
+int Window::ScaleHeight() const
+{
+    RECT client{};
+    GetClientRect(window_, &client);
+    return PixelsToTwips(client.bottom, Dpi());
+}
+
+void Window::Move(const TwipRect& bounds)
+{
+    if (window_ == nullptr) {
+        return;
+    }
+    const PixelRect pixels = ControlPixels(bounds, Dpi());
+    MoveWindow(window_, pixels.Left, pixels.Top, pixels.Width, pixels.Height, TRUE);
+}
+
+TwipRect Window::Bounds() const
+{
+    RECT rect{};
+    GetWindowRect(window_, &rect);
+    if (HWND parent = GetParent(window_); parent != nullptr && (GetWindowLongW(window_, GWL_STYLE) & WS_CHILD) != 0) {
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    }
+    const int dpi = Dpi();
+    return {PixelsToTwips(rect.left, dpi), PixelsToTwips(rect.top, dpi), PixelsToTwips(rect.right - rect.left, dpi),
+            PixelsToTwips(rect.bottom - rect.top, dpi)};
+}
+
+void Window::AddWindowless(Windowless& element)
+{
+    if (element.owner_ != nullptr) {
+        element.owner_->RemoveWindowless(element);
+    }
+    windowless_.push_back(&element);
+    element.owner_ = this;
+    element.Refresh();
+}
+
+void Window::RemoveWindowless(Windowless& element)
+{
+    element.Refresh();
+    windowless_.erase(std::remove(windowless_.begin(), windowless_.end(), &element), windowless_.end());
+    element.owner_ = nullptr;
+    if (pressTarget_ == &element) {
+        pressTarget_ = nullptr;
+    }
+}
+
+void Window::Invalidate(const RECT* area)
+{
+    if (window_ != nullptr) {
+        InvalidateRect(window_, area, FALSE);
+    }
+}
+
+LRESULT CALLBACK Window::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
-        auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-        form->window_ = window;
+        auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->window_ = window;
     }
-    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (form == nullptr) {
+    auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr) {
         return DefWindowProcW(window, message, wParam, lParam);
     }
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        const LRESULT result = form->HandleMessage(message, wParam, lParam);
-        form->window_ = nullptr;
+        const LRESULT result = self->HandleMessage(message, wParam, lParam);
+        self->window_ = nullptr;
         return result;
     }
-    return form->HandleMessage(message, wParam, lParam);
+    return self->HandleMessage(message, wParam, lParam);
 }
 
-LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_TIMER: {
@@ -100,6 +228,9 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             FillRect(reinterpret_cast<HDC>(wParam), &area, brush);
             return 1;
         }
+        if (!windowless_.empty()) {
+            return 1; // painted whole, off-screen, in WM_PAINT
+        }
         break;
     case WM_PAINT:
         Paint();
@@ -110,9 +241,24 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (HBRUSH brush = BackgroundBrush()) {
             FillRect(reinterpret_cast<HDC>(wParam), &area, brush);
         }
-        PaintContent(reinterpret_cast<HDC>(wParam), area);
+        PaintAll(reinterpret_cast<HDC>(wParam), area);
         return 0;
     }
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+        RouteMouse(message, wParam, lParam);
+        break;
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lParam) != window_) {
+            leftHeld_ = false; // taken away (a menu, another program): the press is over
+            pressTarget_ = nullptr;
+        }
+        break;
     case WM_DESTROY:
         OnDestroy();
         return 0;
@@ -122,31 +268,175 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     return DefWindowProcW(window_, message, wParam, lParam);
 }
 
-void Form::PaintContent(HDC, const RECT&) {}
+void Window::PaintContent(HDC, const RECT&) {}
 
-void Form::Paint()
+void Window::PaintAll(HDC dc, const RECT& area)
+{
+    PaintContent(dc, area);
+    const int dpi = Dpi();
+    for (Windowless* element : windowless_) {
+        if (element->Visible()) {
+            element->Paint(dc, dpi);
+        }
+    }
+}
+
+void Window::Paint()
 {
     PAINTSTRUCT paint{};
     HDC dc = BeginPaint(window_, &paint);
-    if (dc != nullptr) {
+    if (dc == nullptr) {
+        return;
+    }
+    if (windowless_.empty()) {
         PaintContent(dc, paint.rcPaint);
         EndPaint(window_, &paint);
+        return;
     }
+    // Content and elements are put together off-screen and shown in one
+    // copy, so an element never flickers over what is under it.
+    RECT client{};
+    GetClientRect(window_, &client);
+    HDC buffer = CreateCompatibleDC(dc);
+    HBITMAP bitmap = buffer != nullptr ? CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1),
+                                                                std::max<LONG>(client.bottom, 1))
+                                       : nullptr;
+    if (bitmap == nullptr) {
+        if (buffer != nullptr) {
+            DeleteDC(buffer);
+        }
+        PaintAll(dc, paint.rcPaint);
+        EndPaint(window_, &paint);
+        return;
+    }
+    HGDIOBJ old = SelectObject(buffer, bitmap);
+    if (HBRUSH brush = BackgroundBrush()) {
+        FillRect(buffer, &client, brush);
+    }
+    PaintAll(buffer, client);
+    const RECT& r = paint.rcPaint;
+    BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, buffer, r.left, r.top, SRCCOPY);
+    SelectObject(buffer, old);
+    DeleteObject(bitmap);
+    DeleteDC(buffer);
+    EndPaint(window_, &paint);
+}
+
+void Window::PaintParentBackground(HDC dc) const
+{
+    HWND parent = GetParent(window_);
+    if (parent == nullptr) {
+        return;
+    }
+    POINT origin{0, 0};
+    MapWindowPoints(window_, parent, &origin, 1);
+    POINT old{};
+    OffsetWindowOrgEx(dc, origin.x, origin.y, &old);
+    SendMessageW(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    SetWindowOrgEx(dc, old.x, old.y, nullptr);
+}
+
+Windowless* Window::ElementAt(POINT pixel) const
+{
+    const int dpi = Dpi();
+    for (auto element = windowless_.rbegin(); element != windowless_.rend(); ++element) {
+        if ((*element)->Visible() && (*element)->Enabled() && (*element)->Contains(pixel, dpi)) {
+            return *element;
+        }
+    }
+    return nullptr;
+}
+
+void Window::RouteMouse(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const POINT pixel{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    Windowless* target = leftHeld_ ? pressTarget_ : ElementAt(pixel);
+    int button = 0;
+    enum { Down, Move, Up } kind = Move;
+    switch (message) {
+    case WM_LBUTTONDOWN:
+        kind = Down;
+        button = LeftButton;
+        // A push holds the pointer, as Windows' own buttons do: the release
+        // comes back here even off the window.
+        leftHeld_ = true;
+        pressTarget_ = target;
+        SetCapture(window_);
+        break;
+    case WM_LBUTTONUP:
+        kind = Up;
+        button = LeftButton;
+        if (leftHeld_) {
+            leftHeld_ = false;
+            pressTarget_ = nullptr;
+            ReleaseCapture(); // before the handlers: one may open a modal dialog
+        }
+        break;
+    case WM_RBUTTONDOWN:
+        kind = Down;
+        button = RightButton;
+        break;
+    case WM_RBUTTONUP:
+        kind = Up;
+        button = RightButton;
+        break;
+    case WM_MBUTTONDOWN:
+        kind = Down;
+        button = MiddleButton;
+        break;
+    case WM_MBUTTONUP:
+        kind = Up;
+        button = MiddleButton;
+        break;
+    default:
+        button = HeldButtons(wParam);
+        break;
+    }
+    const int dpi = Dpi();
+    MouseEvent event{button, ShiftState(wParam), PixelsToTwips(pixel.x, dpi), PixelsToTwips(pixel.y, dpi)};
+    if (target != nullptr) {
+        const TwipRect& bounds = target->Bounds();
+        event.X -= bounds.Left;
+        event.Y -= bounds.Top;
+        const auto& handler = kind == Down ? target->MouseDown : kind == Up ? target->MouseUp : target->MouseMove;
+        if (handler) {
+            handler(event);
+        }
+        return;
+    }
+    if (kind == Down) {
+        OnMouseDown(event);
+    } else if (kind == Up) {
+        OnMouseUp(event);
+    } else {
+        OnMouseMove(event);
+    }
+}
+
+// --- Form -----------------------------------------------------------------------
+
+bool Form::CreateWithClientSize(const std::string& caption, DWORD style, DWORD exStyle, HWND owner, int widthTwips,
+                                int heightTwips)
+{
+    const int dpi = SystemDpi();
+    RECT rect{0, 0, TwipsToPixels(widthTwips, dpi), TwipsToPixels(heightTwips, dpi)};
+    AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+    return Create(caption, style, exStyle, owner, 0, 0, rect.right - rect.left, rect.bottom - rect.top);
 }
 
 void Form::ShowModal(HWND owner)
 {
-    if (window_ == nullptr) {
+    if (Handle() == nullptr) {
         return;
     }
     const bool ownerWasEnabled = owner != nullptr && IsWindowEnabled(owner);
     if (ownerWasEnabled) {
         EnableWindow(owner, FALSE);
     }
-    ShowWindow(window_, SW_SHOW);
+    ShowWindow(Handle(), SW_SHOW);
     MSG message{};
-    while (window_ != nullptr && GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (!IsDialogMessageW(window_, &message)) {
+    while (Handle() != nullptr && GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (!IsDialogMessageW(Handle(), &message)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
@@ -159,7 +449,18 @@ void Form::ShowModal(HWND owner)
     }
 }
 
-Timer::Timer(Form& owner, UINT_PTR id, UINT intervalMs, std::function<void()> tick)
+// --- Control --------------------------------------------------------------------
+
+bool Control::CreateControl(Window& parent, const TwipRect& bounds, DWORD style, const std::string& caption)
+{
+    const PixelRect pixels = ControlPixels(bounds, parent.Dpi());
+    return Create(caption, style | WS_CHILD, 0, parent.Handle(), pixels.Left, pixels.Top, pixels.Width,
+                  pixels.Height);
+}
+
+// --- Timer ----------------------------------------------------------------------
+
+Timer::Timer(Window& owner, UINT_PTR id, UINT intervalMs, std::function<void()> tick)
     : owner_(owner), id_(id), interval_(intervalMs), tick_(std::move(tick))
 {
     owner_.timers_.push_back(this);
@@ -184,6 +485,14 @@ void Timer::SetEnabled(bool enabled)
         SetTimer(owner_.window_, id_, interval_, nullptr);
     } else {
         KillTimer(owner_.window_, id_);
+    }
+}
+
+void Timer::SetInterval(UINT intervalMs)
+{
+    interval_ = intervalMs;
+    if (enabled_ && owner_.window_ != nullptr) {
+        SetTimer(owner_.window_, id_, interval_, nullptr); // restarts the count
     }
 }
 

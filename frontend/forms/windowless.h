@@ -1,0 +1,89 @@
+#pragma once
+// Windowless elements: things a window draws over its own content (labels
+// here; images and shapes are the same kind of thing). Having no window of
+// their own they sit transparently on a painted background, and the window
+// passes them the mouse events over them by hit-testing.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "forms/drawing.h"
+#include "forms/form.h"
+
+namespace vessmark::forms {
+
+class Windowless {
+public:
+    Windowless() = default;
+    Windowless(const Windowless&) = delete;
+    Windowless& operator=(const Windowless&) = delete;
+    virtual ~Windowless();
+
+    // Place in the owner's client area, twips.
+    const TwipRect& Bounds() const { return bounds_; }
+    void SetBounds(const TwipRect& bounds);
+    bool Visible() const { return visible_; }
+    void SetVisible(bool visible);
+    // A disabled element draws greyed (if it has a disabled look) and lets
+    // the mouse through to what is under it.
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool enabled);
+
+    // Mouse events over the element, with X and Y from its top-left corner.
+    std::function<void(const MouseEvent&)> MouseDown;
+    std::function<void(const MouseEvent&)> MouseMove;
+    std::function<void(const MouseEvent&)> MouseUp;
+
+    // Asks the owner to draw the element again.
+    void Refresh() const;
+    // The element's place in pixels at a resolution.
+    RECT PixelBounds(int dpi) const;
+    virtual bool Contains(POINT pixel, int dpi) const;
+    virtual void Paint(HDC dc, int dpi) = 0;
+
+protected:
+    Window* Owner() const { return owner_; }
+
+private:
+    friend class Window;
+    Window* owner_ = nullptr;
+    TwipRect bounds_;
+    bool visible_ = true;
+    bool enabled_ = true;
+};
+
+enum class Alignment { Left, Centre, Right };
+
+// A text on its owner's background: transparent unless given a back colour,
+// wrapped at blanks to its width, never cut off at its bottom edge.
+class Label final : public Windowless {
+public:
+    const std::string& Caption() const { return caption_; }
+    void SetCaption(const std::string& caption);
+    const FontDescription& Font() const { return font_; }
+    void SetFont(const FontDescription& font);
+    std::uint32_t ForeColour() const { return foreColour_; }
+    void SetForeColour(std::uint32_t colour);
+    void SetBackColour(std::uint32_t colour);
+    void SetTransparent();
+    void SetAlignment(Alignment alignment);
+    // A thin sunken border around the label.
+    void SetBorder(bool border);
+
+    void Paint(HDC dc, int dpi) override;
+
+private:
+    std::string caption_;
+    FontDescription font_{"MS Shell Dlg 2", 8.25};
+    std::uint32_t foreColour_ = 0;
+    std::uint32_t backColour_ = 0;
+    bool transparent_ = true;
+    Alignment alignment_ = Alignment::Left;
+    bool border_ = false;
+    ScaledFont scaledFont_;
+};
+
+} // namespace vessmark::forms
