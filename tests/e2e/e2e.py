@@ -19,6 +19,7 @@ sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 
 import button_scenarios  # noqa: E402
 import fixture  # noqa: E402
+import installer_scenarios  # noqa: E402
 import music_scenarios  # noqa: E402
 import saver_scenarios  # noqa: E402
 import scenarios  # noqa: E402
@@ -32,6 +33,7 @@ def all_scenarios():
     named.update({f"music.{name}": run for name, run in music_scenarios.SCENARIOS.items()})
     named.update({f"scr.{name}": run for name, run in saver_scenarios.SCENARIOS.items()})
     named.update({f"button.{name}": run for name, run in button_scenarios.SCENARIOS.items()})
+    named.update({f"installer.{name}": run for name, run in installer_scenarios.SCENARIOS.items()})
     return named
 
 

@@ -1,0 +1,578 @@
+"""The end-to-end scenarios of the installer, Vessmark-<version>-setup.exe,
+and of the uninstaller it leaves, under Wine as a user or an administrator
+runs them.
+
+Each scenario installs into a folder of its own inside its work folder (the
+default folder is the prefix's own %LOCALAPPDATA%\\Programs\\Vessmark), reads
+the registry with `wine reg` into files, and uninstalls. The prefix is shared
+by every scenario, so each one starts and ends with no installation and no
+screen-saver setting left: a failed one cannot mislead the next.
+
+A silent uninstall (Uninstall.exe /S) starts a copy of itself from %TEMP%
+and returns at once; the copy does the work. It is found by its command line,
+which names the installation folder after "_?=", and waited for.
+"""
+
+import getpass
+import os
+import re
+import shutil
+import time
+
+from harness import EXIT_DEADLINE, WINDOW_DEADLINE, Failure, log, process_alive, process_cmdline, stop_pid
+from saver_scenarios import expect_show_ends, start_show
+from music_scenarios import KEY_FILE, KEY_KIND, KEY_REPEAT, SECTION
+
+# Switch this on once `Vessmark.scr /c` opens the settings dialog: the
+# scenarios that install into a folder then also check that the dialog saves
+# the settings beside the installed programs.
+SETTINGS_DIALOG_BUILT = False
+
+UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vessmark"
+DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
+SAVER_VALUE = "SCRNSAVE.EXE"
+INSTALLED = {"Vessmark.scr", "Vessmark.dll", "README.txt", "Uninstall.exe"}
+SETTINGS_FILE = "Vessmark.ini"
+
+INSTALL_DEADLINE = 120.0
+UNINSTALL_DEADLINE = 120.0
+REG_DEADLINE = 60.0
+# A silent uninstall removes its entry right after its files.
+ENTRY_AFTER_FILES = 30.0
+
+UNINSTALL_CAPTION = "Vessmark Uninstall "  # NSIS's "$(^Name) Uninstall", with its blank
+DIALOG_CLASS = "#32770"
+BUTTON_NEXT = "1"  # Next, then Uninstall, then Close: always control 1
+TVM_GETNEXTITEM, TVGN_ROOT = 0x110A, 0x0
+TVM_GETITEMSTATE, TVIS_STATEIMAGEMASK = 0x1127, 0xF000
+STATE_CHECKED = 2
+
+
+# --- where things are ------------------------------------------------------------
+
+def release_version(s):
+    cache = (s.paths.build / "CMakeCache.txt").read_text(errors="replace")
+    found = re.search(r"^CMAKE_PROJECT_VERSION:STATIC=(.+)$", cache, re.M)
+    if not found:
+        raise Failure("no CMAKE_PROJECT_VERSION in the build's CMakeCache.txt")
+    return found.group(1).strip()
+
+
+def setup_exe(s):
+    path = s.paths.build / "package" / f"Vessmark-{release_version(s)}-setup.exe"
+    if not path.is_file():
+        raise Failure(f"{path} is missing: the build makes it (target vessmark_release)")
+    return path
+
+
+def drive_c(s):
+    return s.paths.prefix / "drive_c"
+
+
+def dos_path(s, path):
+    """The Windows name of a Unix path, as a program of the prefix sees it:
+    under drive_c it is on C:, anywhere else on Z: (the Unix root)."""
+    path = os.path.abspath(path)
+    c = str(drive_c(s))
+    if path == c or path.startswith(c + "/"):
+        return "C:" + (path[len(c):].replace("/", "\\") or "\\")
+    return "Z:" + path.replace("/", "\\")
+
+
+def default_folder(s):
+    """%LOCALAPPDATA%\\Programs\\Vessmark of the prefix's user (Wine names the
+    profile after the Unix user)."""
+    return drive_c(s) / "users" / getpass.getuser() / "AppData" / "Local" / "Programs" / "Vessmark"
+
+
+# --- the registry, through wine reg ----------------------------------------------
+
+def reg(s, *args, label="reg"):
+    proc = s.wine(["reg", *args], label)
+    try:
+        rc = proc.wait(timeout=REG_DEADLINE)
+    except Exception:
+        proc.kill()
+        raise Failure(f"wine reg {' '.join(args)} did not finish within {REG_DEADLINE:.0f} s") from None
+    return rc, proc
+
+
+def reg_values(s, key):
+    """The values of one key as {name: text or int}, or None when the key does
+    not exist. Exported to a file: reg query writes through the console's code
+    page, which cannot hold every path."""
+    target = s.output_path("export").with_suffix(".reg")
+    rc, _ = reg(s, "export", key, dos_path(s, target), "/y", label="reg-export")
+    if rc != 0 or not target.exists():
+        return None
+    text = target.read_bytes().decode("utf-16")
+    values = {}
+    section = None
+    for line in text.splitlines():
+        if line.startswith("["):
+            section = line.strip()[1:-1]
+            continue
+        if section is None or section.lower() != key.replace("HKCU", "HKEY_CURRENT_USER").lower():
+            continue
+        match = re.match(r'^"((?:[^"\\]|\\.)*)"=(.*)$', line)
+        if not match:
+            continue
+        name = match.group(1).replace('\\"', '"').replace("\\\\", "\\")
+        data = match.group(2)
+        if data.startswith('"'):
+            values[name] = data[1:-1].replace('\\"', '"').replace("\\\\", "\\")
+        elif data.startswith("dword:"):
+            values[name] = int(data[6:], 16)
+        else:
+            values[name] = data
+    return values
+
+
+def saver_value(s):
+    values = reg_values(s, DESKTOP_KEY)
+    if values is None:
+        raise Failure(f"{DESKTOP_KEY} cannot be read")
+    return values.get(SAVER_VALUE)
+
+
+def set_saver_value(s, text):
+    if text is None:
+        reg(s, "delete", DESKTOP_KEY, "/v", SAVER_VALUE, "/f", label="reg-delete")
+        return
+    rc, proc = reg(s, "add", DESKTOP_KEY, "/v", SAVER_VALUE, "/t", "REG_SZ", "/d", text, "/f", label="reg-add")
+    if rc != 0:
+        raise Failure(f"wine reg add {SAVER_VALUE} failed ({rc}): {proc.err_path.read_text(errors='replace')}")
+
+
+def unix_path(s, windows):
+    """Where a Windows path of the prefix (long or short form) leads."""
+    proc = s.wine(["winepath", "-u", windows], "winepath")
+    if proc.wait(timeout=REG_DEADLINE) != 0:
+        raise Failure(f"winepath -u {windows!r} failed")
+    return proc.out_path.read_text(errors="replace").strip()
+
+
+# --- a clean prefix ----------------------------------------------------------------
+
+def installer_processes(s):
+    """Setups, uninstallers and their copies from %TEMP% still running."""
+    marks = ("-setup.exe", "Uninstall.exe", "\\Un.exe", "/Un.exe")
+    found = []
+    for entry in os.listdir("/proc"):
+        if entry.isdigit() and int(entry) != os.getpid():
+            cmdline = process_cmdline(int(entry))
+            if any(mark in cmdline for mark in marks) and "Vessmark" in cmdline and process_alive(int(entry)):
+                found.append(int(entry))
+    return found
+
+
+def clean_slate(s):
+    """No installation, no uninstall entry, no screen saver named Vessmark.scr,
+    no uninstaller copy left in %TEMP%: what a scenario starts from and what it
+    leaves, whatever an earlier one did."""
+    for pid in installer_processes(s):
+        log(f"stopping a leftover installer: {pid} {process_cmdline(pid)}")
+        stop_pid(pid, "Vessmark")
+    values = reg_values(s, UNINSTALL_KEY)
+    if values is not None:
+        log(f"removing a leftover uninstall entry: {values}")
+        reg(s, "delete", UNINSTALL_KEY, "/f", label="reg-delete")
+        location = values.get("InstallLocation")
+        try:
+            folder = unix_path(s, location) if location else ""
+        except Failure:
+            folder = ""  # a folder that is gone leads nowhere
+        if folder.startswith(str(drive_c(s)) + "/") or folder.startswith(str(s.paths.work) + "/"):
+            shutil.rmtree(folder, ignore_errors=True)
+    current = saver_value(s)
+    if current and (current.lower().endswith("vessmark.scr") or "\\e2e\\work\\" in current.lower()):
+        log(f"removing a leftover screen saver setting: {current}")
+        set_saver_value(s, None)
+    shutil.rmtree(default_folder(s), ignore_errors=True)
+    for temp in drive_c(s).glob("users/*/Temp/~nsu*.tmp"):
+        shutil.rmtree(temp, ignore_errors=True)
+
+
+def scenario(body):
+    """Runs a scenario from a clean slate and leaves one when it passes. A
+    failed one leaves what it found for its artifacts (the work folder) and
+    the next one's clean slate."""
+    def run(s):
+        clean_slate(s)
+        body(s)
+        s.stop_all()
+        clean_slate(s)
+    run.__doc__ = body.__doc__
+    return run
+
+
+# --- install and uninstall ---------------------------------------------------------
+
+def install(s, *switches, folder=None):
+    """Runs the installer silently (/S, the switches, /D=folder last, as NSIS
+    wants it, unquoted) and waits for it. Returns the installation folder."""
+    args = ["/S", *switches]
+    if folder is not None:
+        folder.parent.mkdir(parents=True, exist_ok=True)
+        # NSIS reads /D= to the end of its command line and takes no quotes,
+        # so a folder with blanks goes as several arguments: Wine joins them
+        # with single blanks, as a person types it.
+        args.extend(f"/D={dos_path(s, folder)}".split(" "))
+    started = time.monotonic()
+    proc = s.wine([setup_exe(s), *args], "setup")
+    try:
+        rc = proc.wait(timeout=INSTALL_DEADLINE)
+    except Exception:
+        raise Failure(f"the installer still runs {INSTALL_DEADLINE:.0f} s after its start") from None
+    if rc != 0:
+        raise Failure(f"the installer ended with exit code {rc}: {proc.err_path.read_text(errors='replace')}")
+    folder = folder if folder is not None else default_folder(s)
+    log(f"installed with {' '.join(args)} in {time.monotonic() - started:.2f} s")
+    return folder
+
+
+def expect_installed(s, folder):
+    """Both programs side by side, as built, with the read-me and the
+    uninstaller; the uninstall entry names the folder and the version."""
+    if not folder.is_dir():
+        raise Failure(f"the installer made no folder {folder}")
+    present = {p.name for p in folder.iterdir()}
+    if present != INSTALLED and present != INSTALLED | {SETTINGS_FILE}:
+        raise Failure(f"{folder} holds {sorted(present)}, expected {sorted(INSTALLED)}")
+    for name, built in (("Vessmark.scr", s.paths.scr), ("Vessmark.dll", s.paths.dll)):
+        if (folder / name).read_bytes() != built.read_bytes():
+            raise Failure(f"the installed {name} differs from the built one")
+    where = dos_path(s, folder)
+    entry = reg_values(s, UNINSTALL_KEY)
+    if entry is None:
+        raise Failure(f"no uninstall entry {UNINSTALL_KEY}")
+    expected = {
+        "DisplayName": "Vessmark",
+        "DisplayVersion": release_version(s),
+        "InstallLocation": where,
+        "UninstallString": f'"{where}\\Uninstall.exe"',
+        "QuietUninstallString": f'"{where}\\Uninstall.exe" /S',
+        "DisplayIcon": f"{where}\\Vessmark.scr,0",
+    }
+    wrong = {k: (entry.get(k), v) for k, v in expected.items() if entry.get(k) != v}
+    if wrong:
+        raise Failure(f"the uninstall entry is not as expected (found, expected): {wrong}")
+    log(f"installed: {sorted(present)} in {where}; uninstall entry {sorted(entry)}")
+
+
+def uninstaller_copies(s, folder):
+    """The copies of the uninstaller at work on this folder (their command line
+    ends in _?=<folder>\\)."""
+    mark = ("_?=" + dos_path(s, folder)).lower()
+    return [int(e) for e in os.listdir("/proc")
+            if e.isdigit() and mark in process_cmdline(int(e)).lower() and process_alive(int(e))]
+
+
+def wait_for_uninstaller(s, folder, launcher, window=None, deadline=UNINSTALL_DEADLINE):
+    """The launcher returns at once; the copy it started from %TEMP% removes
+    Uninstall.exe among the rest and then ends (with a window: when its window
+    goes). Done when the copy is seen to end with Uninstall.exe gone; a copy
+    that ended before it was ever seen must have taken the uninstall entry
+    along, which follows Uninstall.exe within moments."""
+    started = time.monotonic()
+    try:
+        rc = launcher.wait(timeout=deadline)
+    except Exception:
+        raise Failure(f"Uninstall.exe still runs {deadline:.0f} s after its start") from None
+    if rc != 0:
+        raise Failure(f"Uninstall.exe ended with exit code {rc}")
+    if window is not None:
+        rc, values = s.probe("gone", window, int(deadline * 1000), timeout=deadline + 30)
+        if rc != 0:
+            raise Failure(f"the uninstaller's window is still there {deadline:.0f} s later: {values}")
+    seen = set()
+    end = started + deadline
+    while True:
+        copies = uninstaller_copies(s, folder)
+        seen.update(copies)
+        if not copies and not (folder / "Uninstall.exe").exists():
+            break
+        if time.monotonic() > end:
+            raise Failure(f"the uninstaller is not done {deadline:.0f} s after its start "
+                          f"(copies running: {copies}, Uninstall.exe there: {(folder / 'Uninstall.exe').exists()})")
+        time.sleep(0.02)
+    if not seen and window is None:
+        end = time.monotonic() + ENTRY_AFTER_FILES
+        while reg_values(s, UNINSTALL_KEY) is not None:
+            if time.monotonic() > end:
+                raise Failure(f"Uninstall.exe is gone and no uninstaller runs, but the uninstall entry is "
+                              f"still there {ENTRY_AFTER_FILES:.0f} s later")
+            time.sleep(0.2)
+    log(f"uninstalled in {time.monotonic() - started:.2f} s (the copy from %TEMP%: {sorted(seen) or 'not seen'})")
+
+
+def uninstall_silently(s, folder):
+    wait_for_uninstaller(s, folder, s.wine([folder / "Uninstall.exe", "/S"], "uninstall"))
+
+
+def expect_uninstalled(s, folder, settings_kept):
+    """Nothing the installer made is left: no program, no uninstall entry, no
+    screen-saver setting naming the program; the settings file only if kept."""
+    left = sorted(p.name for p in folder.iterdir()) if folder.exists() else []
+    if settings_kept:
+        if not folder.exists():
+            raise Failure(f"the uninstall removed {folder}, with the {SETTINGS_FILE} it should have kept")
+        if left != [SETTINGS_FILE]:
+            raise Failure(f"after the uninstall {folder} holds {left}, expected only {SETTINGS_FILE}")
+    elif folder.exists():
+        raise Failure(f"after the uninstall {folder} is still there, holding {left}")
+    if reg_values(s, UNINSTALL_KEY) is not None:
+        raise Failure(f"the uninstall entry {UNINSTALL_KEY} is still there")
+    current = saver_value(s)
+    if current and current.lower().endswith("vessmark.scr"):
+        raise Failure(f"{SAVER_VALUE} still names the uninstalled program: {current}")
+    log(f"uninstalled: {'only ' + SETTINGS_FILE if left else 'no folder'} left, no uninstall entry")
+
+
+# --- the installed programs ----------------------------------------------------------
+
+class Installed:
+    """The installed programs, for the show helpers of the saver scenarios."""
+
+    def __init__(self, s, folder):
+        self.s = s
+        self.folder = folder
+        self.scr = folder / "Vessmark.scr"
+
+    def start(self, *args, label="scr"):
+        return self.s.wine([self.scr, *args], label + "".join(a.replace("/", "-") for a in map(str, args)))
+
+    def renderer_pids(self):
+        marks = (str(self.folder) + "/", dos_path(self.s, self.folder) + "\\")
+        return [int(e) for e in os.listdir("/proc")
+                if e.isdigit() and "Vessmark.dll" in (c := process_cmdline(int(e)))
+                and any(m in c for m in marks) and process_alive(int(e))]
+
+
+def show_runs_from(s, folder):
+    """Vessmark.scr /s from the installed folder: the show comes up, a key ends it."""
+    installed = Installed(s, folder)
+    running = start_show(s, installed, "/s")
+    s.press_key("a")
+    expect_show_ends(s, running, "a key press")
+
+
+def settings_saved_beside_programs(s, folder):
+    """Vessmark.scr /c from the installed folder: Set (設定) in the settings
+    dialog writes Vessmark.ini beside the programs. Needs the dialog: see
+    SETTINGS_DIALOG_BUILT."""
+    ini = folder / SETTINGS_FILE
+    ini.unlink(missing_ok=True)
+    proc = Installed(s, folder).start("/c")
+    rc, dialog = s.probe("wait", "-", "<Vessmark>", int(WINDOW_DEADLINE * 1000), "visible")
+    if rc != 0:
+        raise Failure(f"Vessmark.scr /c showed no settings dialog (exit code {proc.poll()})")
+    children = s.probe_ok("children", dialog["hwnd"])
+    count = int(children.get("count", "0"))
+    button = next((i for i in range(count) if children.get(f"child.{i}.caption") == "設定"), None)
+    if button is None:
+        raise Failure(f"no control captioned 設定 in the settings dialog: {children}")
+    left, top, right, bottom = map(int, children[f"child.{button}.screen"].split(","))
+    s.move_to((left + right) // 2, (top + bottom) // 2)
+    s.click(1)
+    try:
+        rc = proc.wait(timeout=EXIT_DEADLINE)
+    except Exception:
+        raise Failure(f"the settings dialog still runs {EXIT_DEADLINE:.0f} s after Set") from None
+    if rc != 0:
+        raise Failure(f"Vessmark.scr /c ended with exit code {rc}")
+    if not ini.exists():
+        raise Failure(f"Set wrote no {SETTINGS_FILE} beside the installed programs")
+    data = ini.read_bytes()
+    for needed in (SECTION, KEY_KIND, KEY_REPEAT, KEY_FILE):
+        if needed not in data:
+            raise Failure(f"{SETTINGS_FILE} written by Set lacks {needed!r}: {data!r}")
+    log(f"Set saved {len(data)} bytes in {ini}")
+
+
+def settings_beside_programs(s, folder):
+    if SETTINGS_DIALOG_BUILT:
+        settings_saved_beside_programs(s, folder)
+    else:
+        log("not checked yet: /c saving the settings beside the programs (SETTINGS_DIALOG_BUILT is off)")
+
+
+# --- the scenarios ---------------------------------------------------------------------
+
+@scenario
+def silent_default_folder(s):
+    """/S alone: the programs land in %LOCALAPPDATA%\\Programs\\Vessmark, no
+    screen-saver setting; a silent uninstall removes all of it."""
+    before = saver_value(s)
+    folder = install(s)
+    expect_installed(s, folder)
+    if saver_value(s) != before:
+        raise Failure(f"{SAVER_VALUE} changed without /SETSAVER: {before!r} -> {saver_value(s)!r}")
+    uninstall_silently(s, folder)
+    expect_uninstalled(s, folder, settings_kept=False)
+
+
+@scenario
+def silent_into_folder(s):
+    """/S /D=folder (with a blank): the programs there side by side, a show from
+    there ends on a key, no screen-saver setting; a settings file written beside
+    them survives the silent uninstall, and nothing else does."""
+    before = saver_value(s)
+    folder = install(s, folder=s.work / "Programs" / "Vessmark Saver")
+    expect_installed(s, folder)
+    if saver_value(s) != before:
+        raise Failure(f"{SAVER_VALUE} changed without /SETSAVER: {before!r} -> {saver_value(s)!r}")
+    show_runs_from(s, folder)
+    settings_beside_programs(s, folder)
+    # The settings as a user's choice would have left them.
+    (folder / SETTINGS_FILE).write_bytes(SECTION + KEY_KIND + b"=0\r\n" + KEY_REPEAT + b"=0\r\n" + KEY_FILE
+                                         + b"=\r\n")
+    kept = (folder / SETTINGS_FILE).read_bytes()
+    uninstall_silently(s, folder)
+    expect_uninstalled(s, folder, settings_kept=True)
+    if (folder / SETTINGS_FILE).read_bytes() != kept:
+        raise Failure(f"the silent uninstall changed {SETTINGS_FILE}")
+
+
+def expect_saver_names(s, folder):
+    """SCRNSAVE.EXE holds the installed Vessmark.scr: in the short form where
+    the volume has one (ASCII, each part 8.3), and it leads to that file."""
+    value = saver_value(s)
+    if not value:
+        raise Failure(f"{SAVER_VALUE} is not set after /SETSAVER")
+    long_form = dos_path(s, folder / "Vessmark.scr")
+    if not value.isascii() or not all(re.fullmatch(r"[^.]{1,8}(\.[^.]{1,3})?", part)
+                                      for part in value.split("\\")[1:]):
+        raise Failure(f"{SAVER_VALUE} is not a short (8.3) path: {value!r} (long form {long_form!r})")
+    if not os.path.samefile(unix_path(s, value), folder / "Vessmark.scr"):
+        raise Failure(f"{SAVER_VALUE} {value!r} does not lead to {folder / 'Vessmark.scr'}")
+    log(f"{SAVER_VALUE} = {value} (long form {long_form})")
+    return value
+
+
+@scenario
+def set_saver(s):
+    """/S /SETSAVER makes the installed program the screen saver; the uninstall
+    takes the setting away again, gives back the screen saver it replaced
+    (when that is still there), and leaves alone one chosen since."""
+    other = s.work / "Other Saver" / "Other.scr"
+    other.parent.mkdir()
+    shutil.copy2(s.paths.probe, other)
+    other_value = dos_path(s, other)
+    folder = s.work / "Programs" / "Vessmark"
+    cases = [
+        # (SCRNSAVE.EXE before the install, changed after it to, expected after the uninstall)
+        ("no screen saver before", None, None, None),
+        ("another screen saver before", other_value, None, other_value),
+        ("another chosen after the install", None, other_value, other_value),
+        ("the one before is gone", dos_path(s, s.work / "Gone" / "Gone.scr"), None, None),
+    ]
+    for what, before, changed, after in cases:
+        log(f"--- {what}")
+        set_saver_value(s, before)
+        install(s, "/SETSAVER", folder=folder)
+        expect_installed(s, folder)
+        expect_saver_names(s, folder)
+        if changed is not None:
+            set_saver_value(s, changed)
+        uninstall_silently(s, folder)
+        expect_uninstalled(s, folder, settings_kept=False)
+        if saver_value(s) != after:
+            raise Failure(f"{what}: after the uninstall {SAVER_VALUE} is {saver_value(s)!r}, expected {after!r}")
+        set_saver_value(s, None)
+
+
+@scenario
+def profile_folder_cyrillic(s):
+    """A profile whose user name the ANSI code page (1252 here) cannot hold,
+    as the default folder would be for such a user: the programs install
+    there, the screen-saver setting takes the short form, a show runs from
+    there, and the uninstall removes all of it."""
+    s.env.update({"LANG": "C.UTF-8", "LC_ALL": "C.UTF-8"})
+    folder = s.work / "Users" / "Пользователь" / "AppData" / "Local" / "Programs" / "Vessmark"
+    install(s, "/SETSAVER", folder=folder)
+    expect_installed(s, folder)
+    expect_saver_names(s, folder)
+    show_runs_from(s, folder)
+    settings_beside_programs(s, folder)
+    uninstall_silently(s, folder)
+    expect_uninstalled(s, folder, settings_kept=False)
+
+
+def uninstaller_window(s):
+    rc, values = s.probe("wait", DIALOG_CLASS, UNINSTALL_CAPTION, int(WINDOW_DEADLINE * 1000), "visible")
+    if rc != 0:
+        raise Failure(f"no uninstaller window {UNINSTALL_CAPTION!r}: {values}")
+    return values["hwnd"]
+
+
+def control(s, hwnd, control_id=None, cls=None):
+    """One control of the uninstaller's window (its current page): its
+    handle, caption and centre on the screen."""
+    children = s.probe_ok("children", hwnd)
+    for i in range(int(children.get("count", "0"))):
+        if ((control_id is None or children.get(f"child.{i}.id") == control_id)
+                and (cls is None or children.get(f"child.{i}.class") == cls)
+                and children.get(f"child.{i}.visible") == "1"):
+            left, top, right, bottom = map(int, children[f"child.{i}.screen"].split(","))
+            return {"hwnd": children[f"child.{i}.hwnd"], "caption": children.get(f"child.{i}.caption", ""),
+                    "left": left, "top": top, "centre": ((left + right) // 2, (top + bottom) // 2)}
+    return None
+
+
+def wait_for_button(s, hwnd, caption, deadline=WINDOW_DEADLINE):
+    end = time.monotonic() + deadline
+    while True:
+        button = control(s, hwnd, control_id=BUTTON_NEXT, cls="Button")
+        if button is not None and button["caption"].replace("&", "") == caption:
+            return button
+        if time.monotonic() > end:
+            raise Failure(f"the uninstaller shows no button {caption!r} (control 1: {button})")
+        time.sleep(0.1)
+
+
+def click(s, point):
+    s.move_to(*point)
+    s.click(1)
+
+
+def tree_state(s, tree):
+    item = int(s.probe_ok("send", tree["hwnd"], TVM_GETNEXTITEM, TVGN_ROOT, 0, 5000)["result"])
+    state = int(s.probe_ok("send", tree["hwnd"], TVM_GETITEMSTATE, item, TVIS_STATEIMAGEMASK, 5000)["result"])
+    return state >> 12
+
+
+@scenario
+def uninstall_removes_settings_when_ticked(s):
+    """The uninstaller as a person uses it: Next, tick "Also delete my
+    settings file (Vessmark.ini)", Uninstall, Close: the settings file goes
+    with the rest, and the folder with it."""
+    folder = install(s, folder=s.work / "Programs" / "Vessmark")
+    (folder / SETTINGS_FILE).write_bytes(SECTION + KEY_KIND + b"=0\r\n")
+    expect_installed(s, folder)
+    launcher = s.wine([folder / "Uninstall.exe"], "uninstall")
+    hwnd = uninstaller_window(s)
+    click(s, wait_for_button(s, hwnd, "Next >")["centre"])
+    wait_for_button(s, hwnd, "Uninstall")
+    tree = control(s, hwnd, cls="SysTreeView32")
+    if tree is None:
+        raise Failure("the uninstaller's components page has no list of components")
+    if tree_state(s, tree) == STATE_CHECKED:
+        raise Failure("the settings file is ticked for deletion before the user ticked it")
+    # The tick box of the first (only) item, at the list's top left.
+    click(s, (tree["left"] + 9, tree["top"] + 9))
+    if tree_state(s, tree) != STATE_CHECKED:
+        raise Failure(f"the click did not tick the settings file (state {tree_state(s, tree)})")
+    click(s, wait_for_button(s, hwnd, "Uninstall")["centre"])
+    click(s, wait_for_button(s, hwnd, "Close", deadline=UNINSTALL_DEADLINE)["centre"])
+    wait_for_uninstaller(s, folder, launcher, window=hwnd)
+    expect_uninstalled(s, folder, settings_kept=False)
+
+
+SCENARIOS = {
+    "silent.default_folder": silent_default_folder,
+    "silent.into_folder": silent_into_folder,
+    "silent.set_saver": set_saver,
+    "silent.profile_folder_cyrillic": profile_folder_cyrillic,
+    "uninstall.settings_ticked": uninstall_removes_settings_when_ticked,
+}
