@@ -106,6 +106,18 @@ void Label::SetBorder(bool border)
     Refresh();
 }
 
+void Label::SetWordWrap(bool wordWrap)
+{
+    wordWrap_ = wordWrap;
+    Refresh();
+}
+
+void Label::SetBreakLongWords(bool breakLongWords)
+{
+    breakLongWords_ = breakLongWords;
+    Refresh();
+}
+
 void Label::Paint(HDC dc, int dpi)
 {
     RECT rect = PixelBounds(dpi);
@@ -121,9 +133,12 @@ void Label::Paint(HDC dc, int dpi)
     if (text.empty()) {
         return;
     }
+    if (breakLongWords_) {
+        InflateRect(&rect, -1, -1); // the text stays off the border
+    }
     HGDIOBJ oldFont = SelectObject(dc, scaledFont_.Get(font_, dpi));
     const int oldMode = SetBkMode(dc, TRANSPARENT);
-    UINT format = DT_NOPREFIX | DT_WORDBREAK | DT_NOCLIP;
+    UINT format = DT_NOPREFIX | (wordWrap_ ? DT_WORDBREAK : DT_SINGLELINE) | (breakLongWords_ ? DT_EDITCONTROL : DT_NOCLIP);
     format |= alignment_ == Alignment::Centre ? DT_CENTER : alignment_ == Alignment::Right ? DT_RIGHT : DT_LEFT;
     if (Enabled()) {
         SetTextColor(dc, ResolveColour(foreColour_));
@@ -140,6 +155,120 @@ void Label::Paint(HDC dc, int dpi)
     }
     SetBkMode(dc, oldMode);
     SelectObject(dc, oldFont);
+}
+
+// --- Picture ----------------------------------------------------------------------
+
+Picture::Picture(int widthTwips, int heightTwips, Drawing draw)
+    : widthTwips_(widthTwips), heightTwips_(heightTwips), draw_(std::move(draw))
+{
+    static unsigned next = 0;
+    id_ = ++next;
+}
+
+std::vector<std::uint32_t> Picture::Pixels(int width, int height) const
+{
+    if (!draw_ || width <= 0 || height <= 0) {
+        return {};
+    }
+    std::vector<std::uint32_t> pixels = draw_(width, height);
+    pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+    return pixels;
+}
+
+// --- Image ------------------------------------------------------------------------
+
+Image::~Image()
+{
+    ReleaseBitmap();
+}
+
+void Image::ReleaseBitmap()
+{
+    if (bitmap_ != nullptr) {
+        DeleteObject(bitmap_);
+    }
+    bitmap_ = nullptr;
+    bitmapWidth_ = bitmapHeight_ = 0;
+}
+
+void Image::SetPicture(const Picture& picture)
+{
+    if (picture.SameAs(picture_)) {
+        return;
+    }
+    picture_ = picture;
+    ReleaseBitmap();
+    Refresh();
+}
+
+void Image::Paint(HDC dc, int dpi)
+{
+    if (picture_.Empty()) {
+        return;
+    }
+    const int width = TwipsToPixels(picture_.WidthTwips(), dpi);
+    const int height = TwipsToPixels(picture_.HeightTwips(), dpi);
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+    if (bitmap_ == nullptr || width != bitmapWidth_ || height != bitmapHeight_) {
+        ReleaseBitmap();
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (bitmap_ == nullptr) {
+            return;
+        }
+        // Blending wants each colour already multiplied by its alpha.
+        auto* out = static_cast<std::uint32_t*>(bits);
+        const std::vector<std::uint32_t> pixels = picture_.Pixels(width, height);
+        for (std::size_t i = 0; i < pixels.size(); ++i) {
+            const std::uint32_t p = pixels[i];
+            const std::uint32_t a = p >> 24;
+            const auto times = [a](std::uint32_t c) { return (c * a + 127) / 255; };
+            out[i] = a << 24 | times(p >> 16 & 0xFF) << 16 | times(p >> 8 & 0xFF) << 8 | times(p & 0xFF);
+        }
+        GdiFlush();
+        bitmapWidth_ = width;
+        bitmapHeight_ = height;
+    }
+    HDC source = CreateCompatibleDC(dc);
+    if (source == nullptr) {
+        return;
+    }
+    HGDIOBJ old = SelectObject(source, bitmap_);
+    const RECT bounds = PixelBounds(dpi);
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(dc, bounds.left, bounds.top, width, height, source, 0, 0, width, height, blend);
+    SelectObject(source, old);
+    DeleteDC(source);
+}
+
+// --- Shape ------------------------------------------------------------------------
+
+void Shape::SetBorderColour(std::uint32_t colour)
+{
+    borderColour_ = colour;
+    Refresh();
+}
+
+void Shape::Paint(HDC dc, int dpi)
+{
+    const RECT r = PixelBounds(dpi);
+    HPEN pen = CreatePen(PS_SOLID, 1, ResolveColour(borderColour_));
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    Rectangle(dc, r.left, r.top, r.right, r.bottom);
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(pen);
 }
 
 } // namespace vessmark::forms
