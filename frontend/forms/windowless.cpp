@@ -1,6 +1,40 @@
 #include "windowless.h"
 
+#include <algorithm>
+
 namespace vessmark::forms {
+
+namespace {
+// The text in lines no wider than width in the font selected into dc: as
+// much as fits on each line, broken after the last blank or path separator
+// that fits, else (one long word) after the last character that fits.
+std::wstring BreakIntoLines(HDC dc, const std::wstring& text, int width)
+{
+    std::wstring lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const int remaining = static_cast<int>(text.size() - start);
+        int fit = 0;
+        SIZE extent{};
+        if (!GetTextExtentExPointW(dc, text.c_str() + start, remaining, std::max(width, 1), &fit, nullptr, &extent) ||
+            fit >= remaining) {
+            lines += text.substr(start);
+            break;
+        }
+        std::size_t length = static_cast<std::size_t>(std::max(fit, 1));
+        for (std::size_t i = length; i > 1; --i) {
+            const wchar_t c = text[start + i - 1];
+            if (c == L' ' || c == L'\\' || c == L'/') {
+                length = i;
+                break;
+            }
+        }
+        lines += text.substr(start, length) + L"\r\n";
+        start += length;
+    }
+    return lines;
+}
+} // namespace
 
 Windowless::~Windowless()
 {
@@ -129,16 +163,20 @@ void Label::Paint(HDC dc, int dpi)
     if (border_) {
         DrawEdge(dc, &rect, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
     }
-    const std::wstring text = Widen(caption_);
+    std::wstring text = Widen(caption_);
     if (text.empty()) {
         return;
     }
-    if (breakLongWords_) {
-        InflateRect(&rect, -1, -1); // the text stays off the border
-    }
     HGDIOBJ oldFont = SelectObject(dc, scaledFont_.Get(font_, dpi));
+    UINT format = DT_NOPREFIX | (wordWrap_ ? DT_WORDBREAK : DT_SINGLELINE) | DT_NOCLIP;
+    if (breakLongWords_) {
+        // Broken here rather than by DrawText, which breaks only at blanks,
+        // and drawn clipped to the label, a last line cut short included.
+        InflateRect(&rect, -1, -1); // the text stays off the border
+        text = BreakIntoLines(dc, text, rect.right - rect.left);
+        format = DT_NOPREFIX;
+    }
     const int oldMode = SetBkMode(dc, TRANSPARENT);
-    UINT format = DT_NOPREFIX | (wordWrap_ ? DT_WORDBREAK : DT_SINGLELINE) | (breakLongWords_ ? DT_EDITCONTROL : DT_NOCLIP);
     format |= alignment_ == Alignment::Centre ? DT_CENTER : alignment_ == Alignment::Right ? DT_RIGHT : DT_LEFT;
     if (Enabled()) {
         SetTextColor(dc, ResolveColour(foreColour_));
