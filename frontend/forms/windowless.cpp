@@ -8,9 +8,9 @@ namespace {
 // The text in lines no wider than width in the font selected into dc: as
 // much as fits on each line, broken after the last blank or path separator
 // that fits, else (one long word) after the last character that fits.
-std::wstring BreakIntoLines(HDC dc, const std::wstring& text, int width)
+std::vector<std::wstring> BreakIntoLines(HDC dc, const std::wstring& text, int width)
 {
-    std::wstring lines;
+    std::vector<std::wstring> lines;
     std::size_t start = 0;
     while (start < text.size()) {
         const int remaining = static_cast<int>(text.size() - start);
@@ -18,7 +18,7 @@ std::wstring BreakIntoLines(HDC dc, const std::wstring& text, int width)
         SIZE extent{};
         if (!GetTextExtentExPointW(dc, text.c_str() + start, remaining, std::max(width, 1), &fit, nullptr, &extent) ||
             fit >= remaining) {
-            lines += text.substr(start);
+            lines.push_back(text.substr(start));
             break;
         }
         std::size_t length = static_cast<std::size_t>(std::max(fit, 1));
@@ -29,7 +29,7 @@ std::wstring BreakIntoLines(HDC dc, const std::wstring& text, int width)
                 break;
             }
         }
-        lines += text.substr(start, length) + L"\r\n";
+        lines.push_back(text.substr(start, length));
         start += length;
     }
     return lines;
@@ -163,33 +163,61 @@ void Label::Paint(HDC dc, int dpi)
     if (border_) {
         DrawEdge(dc, &rect, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
     }
-    std::wstring text = Widen(caption_);
+    const std::wstring text = Widen(caption_);
     if (text.empty()) {
         return;
     }
     HGDIOBJ oldFont = SelectObject(dc, scaledFont_.Get(font_, dpi));
     UINT format = DT_NOPREFIX | (wordWrap_ ? DT_WORDBREAK : DT_SINGLELINE) | DT_NOCLIP;
-    if (breakLongWords_) {
-        // Broken here rather than by DrawText, which breaks only at blanks,
-        // and drawn clipped to the label, a last line cut short included.
-        InflateRect(&rect, -1, -1); // the text stays off the border
-        text = BreakIntoLines(dc, text, rect.right - rect.left);
-        format = DT_NOPREFIX;
-    }
-    const int oldMode = SetBkMode(dc, TRANSPARENT);
     format |= alignment_ == Alignment::Centre ? DT_CENTER : alignment_ == Alignment::Right ? DT_RIGHT : DT_LEFT;
+    std::vector<std::wstring> lines;
+    int lineStep = 0;
+    int firstLineOffset = 0;
+    if (breakLongWords_) {
+        // Broken here rather than by DrawText, which breaks only at blanks.
+        // Lines stand one character height apart, the space a font keeps
+        // above its characters left out, so that a label made for two lines
+        // of text shows two lines in any font of that size.
+        InflateRect(&rect, -1, -1); // the text stays off the border
+        lines = BreakIntoLines(dc, text, rect.right - rect.left);
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(dc, &metrics);
+        lineStep = std::max<int>(metrics.tmHeight - metrics.tmInternalLeading, 1);
+        firstLineOffset = -metrics.tmInternalLeading;
+        format = DT_NOPREFIX | DT_SINGLELINE | DT_NOCLIP | DT_LEFT;
+    }
+    const auto draw = [&](const RECT& where) {
+        if (lines.empty()) {
+            RECT r = where;
+            DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, format);
+            return;
+        }
+        // Nothing outside the label.
+        const int saved = SaveDC(dc);
+        IntersectClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            RECT line = where;
+            line.top += firstLineOffset + static_cast<int>(i) * lineStep;
+            if (line.top >= rect.bottom) {
+                break;
+            }
+            DrawTextW(dc, lines[i].c_str(), static_cast<int>(lines[i].size()), &line, format);
+        }
+        RestoreDC(dc, saved);
+    };
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
     if (Enabled()) {
         SetTextColor(dc, ResolveColour(foreColour_));
-        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
+        draw(rect);
     } else {
         // The standard look of disabled text: etched, a light copy a pixel
         // down and right under a grey one.
         RECT light = rect;
         OffsetRect(&light, 1, 1);
         SetTextColor(dc, GetSysColor(COLOR_3DHILIGHT));
-        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &light, format);
+        draw(light);
         SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
+        draw(rect);
     }
     SetBkMode(dc, oldMode);
     SelectObject(dc, oldFont);
