@@ -412,10 +412,11 @@ def set_cd_track(s):
 
 
 def set_none(s):
-    """"無し" and "設定": the track shown and the current path are written too."""
+    """Started as "/C:1234" (the handle is not used): "無し" and "設定" write
+    the track shown and the current path too."""
     wav = tone(s, "loop tone.wav")
     saver = saver_with(s, 1, 7, wav)
-    d = Dialog(s, saver)
+    d = Dialog(s, saver, args=("/C:1234",))
     if d.track_text() != "7":
         raise Failure(f"the track box shows {d.track_text()!r} for track 7")
     d.press_kind(0, on="mark")
