@@ -4,6 +4,7 @@
 // definitions of its four gradient buttons. Controls are listed in tab order.
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 #include "forms/property_storage.h"
