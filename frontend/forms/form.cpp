@@ -123,6 +123,17 @@ bool Window::Create(const std::string& caption, DWORD style, DWORD exStyle, HWND
     return true;
 }
 
+Window* Window::FromHandle(HWND window)
+{
+    // Only windows that run the form layer's procedure keep an object in
+    // their user data; a system control may keep anything there.
+    if (window == nullptr ||
+        reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC)) != &Window::WindowProc) {
+        return nullptr;
+    }
+    return reinterpret_cast<Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
 int Window::Dpi() const
 {
     return WindowDpi(window_);
@@ -451,10 +462,11 @@ void Form::ShowModal(HWND owner)
 
 // --- Control --------------------------------------------------------------------
 
-bool Control::CreateControl(Window& parent, const TwipRect& bounds, DWORD style, const std::string& caption)
+bool Control::CreateControl(Window& parent, const TwipRect& bounds, DWORD style, const std::string& caption,
+                            DWORD exStyle)
 {
     const PixelRect pixels = ControlPixels(bounds, parent.Dpi());
-    return Create(caption, style | WS_CHILD, 0, parent.Handle(), pixels.Left, pixels.Top, pixels.Width,
+    return Create(caption, style | WS_CHILD, exStyle, parent.Handle(), pixels.Left, pixels.Top, pixels.Width,
                   pixels.Height);
 }
 

@@ -46,6 +46,9 @@ public:
     bool Create(const std::string& caption, DWORD style, DWORD exStyle, HWND parent, int x, int y, int width,
                 int height);
     HWND Handle() const { return window_; }
+    // The form-layer object behind a window of this program, or null for any
+    // other window (a system control, another program's).
+    static Window* FromHandle(HWND window);
 
     // The window's resolution in dots per inch; before it exists, the system's.
     int Dpi() const;
@@ -122,7 +125,8 @@ public:
 // A child window on a form (or on another control), placed in twips.
 class Control : public Window {
 public:
-    bool CreateControl(Window& parent, const TwipRect& bounds, DWORD style, const std::string& caption = "");
+    bool CreateControl(Window& parent, const TwipRect& bounds, DWORD style, const std::string& caption = "",
+                       DWORD exStyle = 0);
 };
 
 // A timer on a window's message loop; its ticks never overlap any other

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "forms/drawing.h"
 #include "forms/form.h"
@@ -72,6 +73,11 @@ public:
     void SetAlignment(Alignment alignment);
     // A thin sunken border around the label.
     void SetBorder(bool border);
+    // A one-line label: the text never wraps (it may reach past the width).
+    void SetWordWrap(bool wordWrap);
+    // Long words (a path) break anywhere to stay within the width, and
+    // nothing is drawn outside the label.
+    void SetBreakLongWords(bool breakLongWords);
 
     void Paint(HDC dc, int dpi) override;
 
@@ -83,7 +89,63 @@ private:
     bool transparent_ = true;
     Alignment alignment_ = Alignment::Left;
     bool border_ = false;
+    bool breakLongWords_ = false;
+    bool wordWrap_ = true;
     ScaledFont scaledFont_;
+};
+
+// A picture as forms hold it: its size in twips, and how to draw it at a
+// size in pixels (0xAARRGGBB, straight alpha, rows top to bottom), so that
+// it is drawn afresh and sharp at every resolution. Copies share the drawing.
+class Picture {
+public:
+    using Drawing = std::function<std::vector<std::uint32_t>(int width, int height)>;
+    Picture() = default;
+    Picture(int widthTwips, int heightTwips, Drawing draw);
+    bool Empty() const { return !draw_; }
+    int WidthTwips() const { return widthTwips_; }
+    int HeightTwips() const { return heightTwips_; }
+    // The pixels at the given size; empty when there is no picture.
+    std::vector<std::uint32_t> Pixels(int width, int height) const;
+    // Pictures are the same when they share their drawing.
+    bool SameAs(const Picture& other) const { return id_ == other.id_; }
+
+private:
+    int widthTwips_ = 0;
+    int heightTwips_ = 0;
+    Drawing draw_;
+    unsigned id_ = 0;
+};
+
+// An image: a picture at its own size at the image's top-left corner,
+// blended over what is under it.
+class Image final : public Windowless {
+public:
+    Image() = default;
+    ~Image() override;
+    const Picture& GetPicture() const { return picture_; }
+    void SetPicture(const Picture& picture);
+    void Paint(HDC dc, int dpi) override;
+
+private:
+    void ReleaseBitmap();
+    Picture picture_;
+    // The picture drawn for the last resolution, premultiplied for blending.
+    HBITMAP bitmap_ = nullptr;
+    int bitmapWidth_ = 0;
+    int bitmapHeight_ = 0;
+};
+
+// A rectangle shape: a one-pixel border line, nothing inside, and no mouse
+// events (they go to what is under it).
+class Shape final : public Windowless {
+public:
+    void SetBorderColour(std::uint32_t colour);
+    bool Contains(POINT, int) const override { return false; }
+    void Paint(HDC dc, int dpi) override;
+
+private:
+    std::uint32_t borderColour_ = 0;
 };
 
 } // namespace vessmark::forms

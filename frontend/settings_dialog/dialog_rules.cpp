@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "forms/twips.h"
 #include "number_text.h"
 
 namespace vessmark {
@@ -60,6 +61,19 @@ std::uint32_t DialogRowColour(int level)
 std::uint32_t PanelRowColour(int level)
 {
     return Rgb(level + GreyLift, level + GreyLift, level + GreyLift);
+}
+
+std::vector<std::uint32_t> BandRows(int heightPixels, int dpi, std::uint32_t (*rowColour)(int level))
+{
+    std::vector<std::uint32_t> rows(static_cast<std::size_t>(std::max(heightPixels, 0)), rowColour(0));
+    const int heightTwips = forms::PixelsToTwips(heightPixels, dpi);
+    for (int y = 0; y <= heightTwips; ++y) {
+        const int row = forms::TwipsToPixels(y, dpi);
+        if (row >= 0 && row < heightPixels) {
+            rows[static_cast<std::size_t>(row)] = rowColour(BandLevel(y, heightTwips));
+        }
+    }
+    return rows;
 }
 
 std::string TrackText(std::int16_t track)

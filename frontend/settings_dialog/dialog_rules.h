@@ -45,6 +45,12 @@ int BandLevel(int y, double height);
 std::uint32_t DialogRowColour(int level); // RGB(c, c, c + 30): dark blue to pale lavender
 std::uint32_t PanelRowColour(int level);  // RGB(c + 30, c + 30, c + 30): greys
 
+// The colour of every pixel row of a band painted one line per twip, from
+// y = 0 to the height in twips (inclusive), each line in
+// rowColour(BandLevel(y, height)): a row shows the last line that fell on it.
+// The height is the painted area's client height in pixels at the resolution.
+std::vector<std::uint32_t> BandRows(int heightPixels, int dpi, std::uint32_t (*rowColour)(int level));
+
 // --- the track box -------------------------------------------------------------------
 
 // The number as the box shows it ("##"): 0 is the empty text.

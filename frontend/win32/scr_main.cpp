@@ -11,6 +11,7 @@
 #include "forms/form.h"
 #include "platform_ports.h"
 #include "preview_window.h"
+#include "settings_dialog_window.h"
 #include "settings_file.h"
 #include "show_runner.h"
 #include "show_window.h"
@@ -111,8 +112,16 @@ int Main()
     case StartJob::Preview:
         RunPreview(arguments);
         forms::EndProgram();
-    case StartJob::Settings:
-        forms::EndProgram(); // the settings dialog comes here
+    case StartJob::Settings: {
+        // Modal, with no owner (a handle after the letter, as in /c:1234, is
+        // not used); the program ends when it has closed.
+        Win32PathPort paths;
+        const std::wstring settingsFile = program.Folder + L"\\" + forms::Widen(SettingsFileName);
+        SettingsDialogWindow dialog(program.State, program.Profile, paths,
+                                    SettingsLocation{program.SettingsFile, Utf8(settingsFile)});
+        dialog.ShowDialog();
+        forms::EndProgram();
+    }
     case StartJob::End:
         forms::EndProgram();
     case StartJob::Show:

@@ -18,6 +18,7 @@ import traceback
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 
 import button_scenarios  # noqa: E402
+import dialog_scenarios  # noqa: E402
 import fixture  # noqa: E402
 import installer_scenarios  # noqa: E402
 import music_scenarios  # noqa: E402
@@ -34,6 +35,7 @@ def all_scenarios():
     named.update({f"scr.{name}": run for name, run in saver_scenarios.SCENARIOS.items()})
     named.update({f"button.{name}": run for name, run in button_scenarios.SCENARIOS.items()})
     named.update({f"installer.{name}": run for name, run in installer_scenarios.SCENARIOS.items()})
+    named.update({f"dialog.{name}": run for name, run in dialog_scenarios.SCENARIOS.items()})
     return named
 
 

@@ -610,6 +610,79 @@ int Children(int argc, char** argv)
     return ExitOk;
 }
 
+// focus HWND: the window that has the keyboard focus in the thread of HWND
+// (another program's focus is not GetFocus's to tell), and its parent.
+int Focus(int argc, char** argv)
+{
+    if (argc != 1) {
+        return ExitUsage;
+    }
+    HWND window = Handle(argv[0]);
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (thread == 0 || !GetGUIThreadInfo(thread, &info)) {
+        Out("error=%lu\n", GetLastError());
+        return ExitNo;
+    }
+    HWND focus = info.hwndFocus;
+    Out("active=0x%llx\n", HandleNumber(info.hwndActive));
+    if (focus == nullptr) {
+        Out("focus=0\n");
+        return ExitNo;
+    }
+    HWND parent = GetAncestor(focus, GA_PARENT);
+    Out("focus=0x%llx\nclass=%s\ncaption=%s\nparent=0x%llx\nparent.class=%s\n", HandleNumber(focus),
+        ClassOf(focus).c_str(), CaptionOf(focus).c_str(), HandleNumber(parent), ClassOf(parent).c_str());
+    return ExitOk;
+}
+
+// owned HWND: the top-level windows that HWND owns (its message boxes and
+// common dialogs), each as "owned.N.KEY=VALUE" lines.
+int Owned(int argc, char** argv)
+{
+    if (argc != 1) {
+        return ExitUsage;
+    }
+    HWND owner = Handle(argv[0]);
+    std::size_t count = 0;
+    for (HWND window : TopLevelWindows()) {
+        if (GetWindow(window, GW_OWNER) != owner) {
+            continue;
+        }
+        RECT rect{};
+        GetWindowRect(window, &rect);
+        Out("owned.%zu.hwnd=0x%llx\n", count, HandleNumber(window));
+        Out("owned.%zu.class=%s\n", count, ClassOf(window).c_str());
+        Out("owned.%zu.caption=%s\n", count, CaptionOf(window).c_str());
+        Out("owned.%zu.rect=%ld,%ld,%ld,%ld\n", count, rect.left, rect.top, rect.right, rect.bottom);
+        Out("owned.%zu.visible=%d\n", count, IsWindowVisible(window) ? 1 : 0);
+        ++count;
+    }
+    Out("count=%zu\n", count);
+    return count != 0 ? ExitOk : ExitNo;
+}
+
+// text HWND: the window's text as the window itself answers WM_GETTEXT (an
+// edit box's or a combo box's contents, which GetWindowText cannot read in
+// another program), as UTF-8.
+int Text(int argc, char** argv)
+{
+    if (argc != 1) {
+        return ExitUsage;
+    }
+    HWND window = Handle(argv[0]);
+    wchar_t text[1024] = {};
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, sizeof text / sizeof text[0], reinterpret_cast<LPARAM>(text),
+                             SMTO_ABORTIFHUNG, 10000, &length)) {
+        Out("error=%lu\n", GetLastError());
+        return ExitNo;
+    }
+    Out("text=%s\n", Utf8(text).c_str());
+    return ExitOk;
+}
+
 // --- record: a full-screen window like the show's that logs what it receives --
 
 FILE* recordLog = nullptr;
@@ -724,6 +797,9 @@ const Verb Verbs[] = {
     {"message-box", ShowMessageBox, "message-box CAPTION FLAGS"},
     {"bitmap", Bitmap, "bitmap FILE ID OUT.ppm"},
     {"record", Record, "record LOGFILE"},
+    {"focus", Focus, "focus HWND"},
+    {"owned", Owned, "owned HWND"},
+    {"text", Text, "text HWND"},
 };
 
 int Usage()

@@ -47,6 +47,33 @@ TEST(Background, DarkAtTheEdgesBrightestInTheMiddle)
     EXPECT_EQ(PanelRowColour(220), 0xFAFAFAu);
 }
 
+TEST(Background, EveryPixelRowShowsTheLastLinePaintedOnIt)
+{
+    // The dialog's client area: 252 rows at 96 dpi (3780 twips, 15 lines a
+    // row), 378 at 144 (10 lines a row).
+    for (const int dpi : {96, 144}) {
+        const int height = dpi == 96 ? 252 : 378;
+        const std::vector<std::uint32_t> rows = BandRows(height, dpi, DialogRowColour);
+        ASSERT_EQ(rows.size(), static_cast<std::size_t>(height)) << dpi;
+        EXPECT_EQ(rows.front(), DialogRowColour(BandLevel(dpi == 96 ? 7 : 4, 3780))) << dpi;
+        EXPECT_EQ(rows[static_cast<std::size_t>(height / 2)], DialogRowColour(220)) << dpi;
+        EXPECT_EQ(rows.back(), DialogRowColour(1)) << dpi; // just short of the dark edge
+        // Brightening to the middle, darkening after it.
+        for (int y = 1; y < height; ++y) {
+            const auto level = [&](int row) { return static_cast<int>(rows[static_cast<std::size_t>(row)] & 0xFF); };
+            if (y <= height / 2) {
+                EXPECT_GE(level(y), level(y - 1)) << dpi << " row " << y;
+            } else {
+                EXPECT_LE(level(y), level(y - 1)) << dpi << " row " << y;
+            }
+        }
+    }
+    const std::vector<std::uint32_t> panel = BandRows(169, 96, PanelRowColour); // 2535 twips
+    EXPECT_EQ(panel.back(), PanelRowColour(BandLevel(2527, 2535)));
+    EXPECT_EQ(panel.front() & 0xFF, 30u + static_cast<std::uint32_t>(BandLevel(7, 2535)));
+    EXPECT_TRUE(BandRows(0, 96, PanelRowColour).empty());
+}
+
 TEST(TrackBox, ShowsZeroAsNothingAndListsZeroToThirty)
 {
     EXPECT_EQ(TrackText(0), "");
