@@ -23,10 +23,6 @@ from harness import EXIT_DEADLINE, WINDOW_DEADLINE, Failure, log, process_alive,
 from saver_scenarios import expect_show_ends, start_show
 from music_scenarios import KEY_FILE, KEY_KIND, KEY_REPEAT, SECTION
 
-# Switch this on once `Vessmark.scr /c` opens the settings dialog: the
-# scenarios that install into a folder then also check that the dialog saves
-# the settings beside the installed programs.
-SETTINGS_DIALOG_BUILT = False
 
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vessmark"
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
@@ -359,8 +355,7 @@ def show_runs_from(s, folder):
 
 def settings_saved_beside_programs(s, folder):
     """Vessmark.scr /c from the installed folder: Set (設定) in the settings
-    dialog writes Vessmark.ini beside the programs. Needs the dialog: see
-    SETTINGS_DIALOG_BUILT."""
+    dialog writes Vessmark.ini beside the programs."""
     ini = folder / SETTINGS_FILE
     ini.unlink(missing_ok=True)
     proc = Installed(s, folder).start("/c")
@@ -390,13 +385,6 @@ def settings_saved_beside_programs(s, folder):
     log(f"Set saved {len(data)} bytes in {ini}")
 
 
-def settings_beside_programs(s, folder):
-    if SETTINGS_DIALOG_BUILT:
-        settings_saved_beside_programs(s, folder)
-    else:
-        log("not checked yet: /c saving the settings beside the programs (SETTINGS_DIALOG_BUILT is off)")
-
-
 # --- the scenarios ---------------------------------------------------------------------
 
 @scenario
@@ -423,7 +411,7 @@ def silent_into_folder(s):
     if saver_value(s) != before:
         raise Failure(f"{SAVER_VALUE} changed without /SETSAVER: {before!r} -> {saver_value(s)!r}")
     show_runs_from(s, folder)
-    settings_beside_programs(s, folder)
+    settings_saved_beside_programs(s, folder)
     # The settings as a user's choice would have left them.
     (folder / SETTINGS_FILE).write_bytes(SECTION + KEY_KIND + b"=0\r\n" + KEY_REPEAT + b"=0\r\n" + KEY_FILE
                                          + b"=\r\n")
@@ -487,16 +475,17 @@ def profile_folder_cyrillic(s):
     """A profile whose user name the ANSI code page (1252 here) cannot hold,
     as the default folder would be for such a user: the programs install
     there, the screen-saver setting takes the short form, a show runs from
-    there, and the uninstall removes all of it."""
+    there and the settings are saved there, and the uninstall removes all of
+    it but the settings file, which a silent uninstall keeps."""
     s.env.update({"LANG": "C.UTF-8", "LC_ALL": "C.UTF-8"})
     folder = s.work / "Users" / "Пользователь" / "AppData" / "Local" / "Programs" / "Vessmark"
     install(s, "/SETSAVER", folder=folder)
     expect_installed(s, folder)
     expect_saver_names(s, folder)
     show_runs_from(s, folder)
-    settings_beside_programs(s, folder)
+    settings_saved_beside_programs(s, folder)
     uninstall_silently(s, folder)
-    expect_uninstalled(s, folder, settings_kept=False)
+    expect_uninstalled(s, folder, settings_kept=True)
 
 
 def uninstaller_window(s):
