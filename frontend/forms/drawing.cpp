@@ -6,6 +6,19 @@
 
 namespace vessmark::forms {
 
+
+HBITMAP CreateTopDownBitmap(int width, int height, WORD bitCount, void** bits)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // rows top to bottom
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = bitCount;
+    info.bmiHeader.biCompression = BI_RGB;
+    return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
 Surface::~Surface()
 {
     Release();
@@ -33,15 +46,8 @@ bool Surface::Resize(int width, int height)
     if (width <= 0 || height <= 0) {
         return false;
     }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // rows top to bottom
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bitmap_ = CreateTopDownBitmap(width, height, 32, &bits);
     dc_ = CreateCompatibleDC(nullptr);
     if (bitmap_ == nullptr || dc_ == nullptr) {
         Release();

@@ -11,6 +11,11 @@
 
 namespace vessmark::forms {
 
+// A bitmap of the given size whose pixels the caller writes directly: rows
+// top to bottom, bitCount 24 (rows padded to four bytes, blue first) or 32
+// (0xAARRGGBB). Null when it cannot be made.
+HBITMAP CreateTopDownBitmap(int width, int height, WORD bitCount, void** bits);
+
 // A persistent drawing surface: an off-screen 32-bit picture that keeps what
 // was drawn on it until it is drawn over or resized, so a window shows it on
 // every WM_PAINT without drawing anything again: nothing flickers, and nothing

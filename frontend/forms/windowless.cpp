@@ -280,15 +280,8 @@ void Image::Paint(HDC dc, int dpi)
     }
     if (bitmap_ == nullptr || width != bitmapWidth_ || height != bitmapHeight_) {
         ReleaseBitmap();
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
-        bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        bitmap_ = CreateTopDownBitmap(width, height, 32, &bits);
         if (bitmap_ == nullptr) {
             return;
         }

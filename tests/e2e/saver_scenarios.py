@@ -71,6 +71,14 @@ class Saver:
     def start(self, *args, label="scr"):
         return self.s.wine([self.scr, *args], label + "".join(a.replace("/", "-") for a in map(str, args)))
 
+    def looping_wav(self, kind=2):
+        """A one-second WAV tone made in the scenario's "My Music", chosen in
+        the settings with the given kind; returns its path."""
+        wav = self.s.work / "My Music" / "loop tone.wav"
+        make_tone(wav, 1, WAV_HZ)
+        self.settings(kind, 0, wav)
+        return wav
+
     def renderer_pids(self):
         return [pid for pid in programs_in(self.folder) if "Vessmark.dll" in process_cmdline(pid)]
 
@@ -328,9 +336,7 @@ def renderer_killed(s):
     the music and ends."""
     clear_leftovers(s)
     saver = Saver(s)
-    wav = s.work / "My Music" / "loop tone.wav"
-    make_tone(wav, 1, WAV_HZ)
-    saver.settings(2, 0, wav)
+    saver.looping_wav()
     recording = s.sound().record()
     running = start_show(s, saver, "/s")
     time.sleep(2.5)
@@ -375,9 +381,7 @@ def mp3_with_blanks(s):
 def wav_loops(s):
     clear_leftovers(s)
     saver = Saver(s)
-    wav = s.work / "My Music" / "loop tone.wav"
-    make_tone(wav, 1, WAV_HZ)
-    saver.settings(2, 0, wav)
+    saver.looping_wav()
     recording, key = show_with_music(s, saver, 3.5)
     # The file is a second long: two seconds of tone mean it loops.
     recording.expect_tone(key - 2.1, key - 0.1, WAV_BAND, "the WAV during the show")
@@ -389,9 +393,7 @@ def cd_without_drive(s):
     A music file in the settings too, which the CD choice must not play."""
     clear_leftovers(s)
     saver = Saver(s)
-    wav = s.work / "My Music" / "loop tone.wav"
-    make_tone(wav, 1, WAV_HZ)
-    saver.settings(1, 0, wav)
+    saver.looping_wav(kind=1)
     expect_wave_device(s)
     recording, key = show_with_music(s, saver, 3.0)
     recording.expect_silence(0.0, recording.length(), "the whole show with the CD chosen")
@@ -466,9 +468,7 @@ def simultaneous_starts(s):
     and the music plays once, not twice as loud."""
     clear_leftovers(s)
     saver = Saver(s)
-    wav = s.work / "My Music" / "loop tone.wav"
-    make_tone(wav, 1, WAV_HZ)
-    saver.settings(2, 0, wav)
+    saver.looping_wav()
     recording = s.sound().record()
     spans = []
     for attempt in range(1, SIMULTANEOUS_ATTEMPTS + 1):
@@ -621,9 +621,7 @@ def renderer_unstartable(s):
     clear_leftovers(s)
     saver = Saver(s, renderer=False)
     saver.dll.write_bytes(b"")
-    wav = s.work / "My Music" / "loop tone.wav"
-    make_tone(wav, 1, WAV_HZ)
-    saver.settings(2, 0, wav)
+    saver.looping_wav()
     expect_wave_device(s)
     recording = s.sound().record()
     watcher = Watcher(s, SAVER_CLASS)
@@ -656,9 +654,7 @@ def without_opengl_music_stops(s):
     plays, and a key ends both."""
     clear_leftovers(s)
     saver = Saver(s)
-    wav = s.work / "My Music" / "loop tone.wav"
-    make_tone(wav, 1, WAV_HZ)
-    saver.settings(2, 0, wav)
+    saver.looping_wav()
     s.env["LIBGL_DRIVERS_PATH"] = str(s.work / "no-drivers")
     recording, key = show_with_music(s, saver, 3.0)
     recording.expect_tone(key - 2.1, key - 0.1, WAV_BAND, "the WAV beside a black show")
@@ -673,9 +669,7 @@ def folder_outside_code_page(folder):
         clear_leftovers(s)
         s.env.update({"LANG": "C.UTF-8", "LC_ALL": "C.UTF-8"})
         saver = Saver(s, folder)
-        wav = s.work / "My Music" / "loop tone.wav"
-        make_tone(wav, 1, WAV_HZ)
-        saver.settings(2, 0, wav)
+        saver.looping_wav()
         recording, key = show_with_music(s, saver, 3.0)
         recording.expect_tone(key - 2.1, key - 0.1, WAV_BAND, f"the WAV chosen beside the programs in {folder!r}")
         recording.expect_silence(key + SILENT_AFTER, recording.length(), "after the show")

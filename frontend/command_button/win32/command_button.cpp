@@ -16,15 +16,8 @@ constexpr COLORREF ClearColour = RGB(245, 244, 234);
 // four bytes.
 HBITMAP MakeSkinBitmap(const SkinPicture& picture)
 {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = SkinPictureWidth;
-    info.bmiHeader.biHeight = -SkinPictureHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = forms::CreateTopDownBitmap(SkinPictureWidth, SkinPictureHeight, 24, &bits);
     if (bitmap == nullptr) {
         return nullptr;
     }

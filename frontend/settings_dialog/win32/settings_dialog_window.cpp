@@ -53,15 +53,8 @@ private:
 // An icon from a picture with straight alpha, as icons keep it.
 HICON MakeIcon(const PictureImage& image)
 {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = image.Width;
-    info.bmiHeader.biHeight = -image.Height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP colour = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP colour = forms::CreateTopDownBitmap(image.Width, image.Height, 32, &bits);
     if (colour == nullptr) {
         return nullptr;
     }

@@ -10,6 +10,8 @@
 namespace vessmark {
 namespace {
 
+using vessmark::testing::FakePaths;
+
 using ::testing::ElementsAre;
 using vessmark::testing::FakeProfile;
 
@@ -148,28 +150,6 @@ TEST(Animation, GrowsFromThePointerAndShrinksBackIntoWhereItWasAtOpening)
         EXPECT_EQ(OpenAnimation(none, atOpening).From, (ScreenRect{0, 0, 0, 0}));
     }
 }
-
-// Code page 1252 as the port sees it, with short names for some paths.
-class FakePaths final : public PathPort {
-public:
-    std::map<std::wstring, std::wstring> ShortNames;
-    std::optional<std::string> ToAnsi(const std::wstring& path) override
-    {
-        std::string ansi;
-        for (wchar_t c : path) {
-            if (c > 0xFF) {
-                return std::nullopt;
-            }
-            ansi += static_cast<char>(c);
-        }
-        return ansi;
-    }
-    std::optional<std::wstring> ShortForm(const std::wstring& path) override
-    {
-        const auto found = ShortNames.find(path);
-        return found == ShortNames.end() ? std::nullopt : std::optional(found->second);
-    }
-};
 
 TEST(StorablePath, CodePageFormElseShortFormElseRefusedAndNeverLongerThanTheBuffer)
 {

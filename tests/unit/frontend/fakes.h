@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ansi_path.h"
 #include "music/multimedia_port.h"
 #include "settings_file.h"
 
@@ -112,6 +113,32 @@ public:
     {
         Sounds.push_back({sound != nullptr, sound != nullptr ? sound : "", flags});
         return PlaySoundResult;
+    }
+};
+
+// Code page 1252 as a path port sees it: ASCII and Latin-1 survive, nothing
+// else; short names only for the paths given them.
+class FakePaths final : public PathPort {
+public:
+    std::map<std::wstring, std::wstring> ShortNames;
+    std::vector<std::wstring> Asked; // paths whose short form was asked for
+
+    std::optional<std::string> ToAnsi(const std::wstring& path) override
+    {
+        std::string ansi;
+        for (wchar_t c : path) {
+            if (c > 0xFF) {
+                return std::nullopt;
+            }
+            ansi += static_cast<char>(c);
+        }
+        return ansi;
+    }
+    std::optional<std::wstring> ShortForm(const std::wstring& path) override
+    {
+        Asked.push_back(path);
+        const auto found = ShortNames.find(path);
+        return found == ShortNames.end() ? std::nullopt : std::optional(found->second);
     }
 };
 

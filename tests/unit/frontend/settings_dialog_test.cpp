@@ -13,6 +13,8 @@
 namespace vessmark {
 namespace {
 
+using vessmark::testing::FakePaths;
+
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using vessmark::testing::FakeProfile;
@@ -127,28 +129,6 @@ public:
 
 private:
     void Log(std::string call) { Calls.push_back(std::move(call)); }
-};
-
-// Code page 1252 as the port sees it, and short names for some paths.
-class FakePaths final : public PathPort {
-public:
-    std::map<std::wstring, std::wstring> ShortNames;
-    std::optional<std::string> ToAnsi(const std::wstring& path) override
-    {
-        std::string ansi;
-        for (wchar_t c : path) {
-            if (c > 0xFF) {
-                return std::nullopt;
-            }
-            ansi += static_cast<char>(c);
-        }
-        return ansi;
-    }
-    std::optional<std::wstring> ShortForm(const std::wstring& path) override
-    {
-        const auto found = ShortNames.find(path);
-        return found == ShortNames.end() ? std::nullopt : std::optional(found->second);
-    }
 };
 
 class DialogTest : public ::testing::Test {

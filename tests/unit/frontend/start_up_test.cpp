@@ -9,8 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "fakes.h"
+
 namespace vessmark {
 namespace {
+
+using vessmark::testing::FakePaths;
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -133,31 +137,6 @@ TEST(ChooseStartJob, OfTwoRunsStartedTogetherOnlyTheFirstToTakeTheLockGoesOn)
     EXPECT_EQ(ChooseStartJob(preview, "/p 1234"), StartJob::Preview);
     EXPECT_EQ(ChooseStartJob(later, "/s"), StartJob::Show);
 }
-
-// Code page 1252 as the port sees it: ASCII and Latin-1 survive, nothing else.
-class FakePaths final : public PathPort {
-public:
-    std::map<std::wstring, std::wstring> ShortNames;
-    std::vector<std::wstring> Asked;
-
-    std::optional<std::string> ToAnsi(const std::wstring& path) override
-    {
-        std::string ansi;
-        for (wchar_t c : path) {
-            if (c > 0xFF) {
-                return std::nullopt;
-            }
-            ansi += static_cast<char>(c);
-        }
-        return ansi;
-    }
-    std::optional<std::wstring> ShortForm(const std::wstring& path) override
-    {
-        Asked.push_back(path);
-        const auto found = ShortNames.find(path);
-        return found == ShortNames.end() ? std::nullopt : std::optional(found->second);
-    }
-};
 
 TEST(AnsiPathFor, LongFormWhenHeldElseShortFormElseNothing)
 {
