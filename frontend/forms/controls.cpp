@@ -8,17 +8,6 @@ namespace {
 // How many items the open list shows before it scrolls.
 constexpr int VisibleItems = 10;
 
-std::string Utf8Of(const std::wstring& text)
-{
-    if (text.empty()) {
-        return {};
-    }
-    const int size = static_cast<int>(text.size());
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, utf8.data(), length, nullptr, nullptr);
-    return utf8;
-}
 } // namespace
 
 // --- PictureBox -------------------------------------------------------------------
@@ -97,7 +86,7 @@ std::string ComboBox::Text() const
     }
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window_)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(GetWindowTextW(window_, text.data(), static_cast<int>(text.size()))));
-    return Utf8Of(text);
+    return Utf8(text);
 }
 
 void ComboBox::SetText(const std::string& text)

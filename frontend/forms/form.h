@@ -161,6 +161,9 @@ int RunMessageLoop();
 // default, or the system's ANSI code page (CP_ACP) for paths and MCI texts.
 std::wstring Widen(const std::string& text, UINT codePage = CP_UTF8);
 
+// UTF-8 (the program's own text) from the wide-character functions' text.
+std::string Utf8(const std::wstring& text);
+
 // The system's resolution in dots per inch.
 int SystemDpi();
 

@@ -1,5 +1,7 @@
 #include "platform_ports.h"
 
+#include "forms/form.h"
+
 #include <windows.h>
 #include <mmsystem.h>
 
@@ -44,7 +46,7 @@ bool PrivateProfilePort::WriteString(const char* section, const char* key, const
 
 std::string PrivateProfilePort::LastErrorText()
 {
-    return lastError_ == 0 ? std::string() : Utf8(SystemErrorText(lastError_, L""));
+    return lastError_ == 0 ? std::string() : forms::Utf8(SystemErrorText(lastError_, L""));
 }
 
 std::wstring ProgramFolder()
@@ -63,18 +65,6 @@ std::wstring ProgramFolder()
         }
         path.resize(path.size() * 2); // a long path: the name was cut
     }
-}
-
-std::string Utf8(const std::wstring& text)
-{
-    if (text.empty()) {
-        return {};
-    }
-    const int size = static_cast<int>(text.size());
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, narrow.data(), length, nullptr, nullptr);
-    return narrow;
 }
 
 bool FileExistsWide(std::wstring path)

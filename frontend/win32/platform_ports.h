@@ -33,9 +33,6 @@ private:
 // system has it: every name, whatever the code page.
 std::wstring ProgramFolder();
 
-// UTF-8 (the core's text) from the wide-character functions' text.
-std::string Utf8(const std::wstring& text);
-
 // FileExists for a path the ANSI code page may not hold.
 bool FileExistsWide(std::wstring path);
 

@@ -118,7 +118,7 @@ int Main()
         Win32PathPort paths;
         const std::wstring settingsFile = program.Folder + L"\\" + forms::Widen(SettingsFileName);
         SettingsDialogWindow dialog(program.State, program.Profile, paths,
-                                    SettingsLocation{program.SettingsFile, Utf8(settingsFile)});
+                                    SettingsLocation{program.SettingsFile, forms::Utf8(settingsFile)});
         dialog.ShowDialog();
         forms::EndProgram();
     }
@@ -133,7 +133,7 @@ int Main()
         ShowCursor(FALSE);
     }
     static ShowWindow show(program.State, program.Music, letter);
-    if (!show.Load(Utf8(program.Folder))) {
+    if (!show.Load(forms::Utf8(program.Folder))) {
         forms::EndProgram();
     }
     forms::RunMessageLoop();

@@ -34,7 +34,7 @@ bool Win32ShowPlatform::StartRenderer(const std::string& path, std::string& reas
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &info)) {
-        reason = Utf8(SystemErrorText(GetLastError(), application));
+        reason = forms::Utf8(SystemErrorText(GetLastError(), application));
         return false;
     }
     CloseHandle(info.hThread);

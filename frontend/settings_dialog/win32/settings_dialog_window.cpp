@@ -420,7 +420,7 @@ void SettingsDialogWindow::AddTrackItem(const std::string& item)
 
 void SettingsDialogWindow::SetFileCaption(const std::string& ansiPath)
 {
-    fileName_.SetCaption(Utf8(forms::Widen(ansiPath, CP_ACP)));
+    fileName_.SetCaption(forms::Utf8(forms::Widen(ansiPath, CP_ACP)));
 }
 
 std::optional<std::pair<long, long>> SettingsDialogWindow::CursorPosition()
@@ -478,7 +478,7 @@ ChosenFile SettingsDialogWindow::ChooseMusicFile()
     chosen.Result = GetOpenFileNameW(&request);
     if (chosen.Result > 0) {
         chosen.Path = file.data();
-        chosen.PathUtf8 = Utf8(chosen.Path);
+        chosen.PathUtf8 = forms::Utf8(chosen.Path);
     }
     return chosen;
 }
