@@ -89,6 +89,11 @@ void Command::StoreEnabledFlag(bool enabled)
 {
     if (!enabled) {
         surface_.AcceptInput(false);
+        // A press (mouse or Space) under way ends with the switch-off: its
+        // release, which a disabled button ignores, must not click once the
+        // button is switched on again.
+        buttonHeld_ = false;
+        spaceHeld_ = false;
     }
     enabled_ = enabled;
     if (enabled) {

@@ -463,6 +463,26 @@ TEST(CommandKeyboard, SpacePressesUntilReleasedThenClicksAndEnterClicksAtOnce)
     EXPECT_EQ(b.Clicks, 3);
 }
 
+// Found by fuzzing: a press held through a switch-off and on again clicked,
+// or swallowed the next press, on its release.
+TEST(CommandEnabled, SwitchingOffEndsAPressUnderWay)
+{
+    Button b;
+    b.Control.GotFocus();
+    b.Control.KeyDown(ButtonKey::Space);
+    b.Control.MouseDown(MouseButton::Left);
+    b.Control.SetEnabled(false);
+    b.Control.SetEnabled(true);
+    EXPECT_FALSE(b.Control.ButtonHeld());
+    b.TakeFaces();
+    b.Control.KeyUp(ButtonKey::Space);
+    EXPECT_EQ(b.Clicks, 0);
+    EXPECT_TRUE(b.TakeFaces().empty());
+    b.Control.KeyDown(ButtonKey::Space); // a new press shows at once
+    ASSERT_EQ(b.Surface.Faces.size(), 1u);
+    EXPECT_EQ(b.Surface.Faces[0].Picture, Skin::Pressed);
+}
+
 TEST(CommandKeyboard, LosingTheFocusWhileSpaceIsHeldCancelsTheClick)
 {
     Button b;
