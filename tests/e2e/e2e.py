@@ -18,6 +18,7 @@ import traceback
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 
 import fixture  # noqa: E402
+import monitor_scenarios  # noqa: E402
 import music_scenarios  # noqa: E402
 import saver_scenarios  # noqa: E402
 import scenarios  # noqa: E402
@@ -30,6 +31,7 @@ def all_scenarios():
     named.update({f"dll.{name}": run for name, run in scenarios.SCENARIOS.items()})
     named.update({f"music.{name}": run for name, run in music_scenarios.SCENARIOS.items()})
     named.update({f"scr.{name}": run for name, run in saver_scenarios.SCENARIOS.items()})
+    named.update({f"monitors.{name}": run for name, run in monitor_scenarios.SCENARIOS.items()})
     return named
 
 

@@ -1,12 +1,14 @@
 // Fuzzes the renderer's input rules with any order of messages, parameters and
-// cursor positions, the password dialog coming and going between them. The
+// cursor positions, to the show's window or to a black window on another
+// monitor, the password dialog coming and going between them. The
 // show ends only through an armed close (the AskPassword reply), and the close
 // is armed only after an arming input: a key, a mouse button, losing
 // activation, or a mouse move after the first one, each while no password
 // dialog is up. Beside that: the dialog makes every other message stand
 // aside, the cursor is read for mouse moves only, the reference position moves
 // only by small steps (or to where the cursor was after a refused password),
-// and a move of more than the threshold asks for a close.
+// a move of more than the threshold asks for a close, and a move on a black
+// window that did not move the cursor off the reference changes nothing.
 
 #include <cstdint>
 #include <cstdlib>
@@ -105,7 +107,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         const unsigned message = pick < 0xF0 ? Messages[pick % MessageKinds] : input.Word() & 0xFFFF;
         std::uintptr_t wParam = 0;
-        switch (input.Byte() & 3) {
+        const std::uint8_t parameters = input.Byte();
+        const bool onBlank = (parameters & 4) != 0;
+        switch (parameters & 3) {
         case 0:
             break;
         case 1:
@@ -124,12 +128,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
         const vessmark::InputRules before = rules;
         int reads = 0;
-        const vessmark::InputAction action = rules.Handle(message, wParam, [&] {
+        const auto readCursor = [&] {
             ++reads;
             return cursor;
-        });
+        };
+        const vessmark::InputAction action = onBlank ? rules.HandleOnBlankScreen(message, wParam, readCursor)
+                                                     : rules.Handle(message, wParam, readCursor);
 
         const bool dialog = before.PasswordDialogActive != 0;
+        const bool restingMoveOnBlank = onBlank && message == vessmark::msg::MouseMove && !dialog &&
+                                        cursor.X == before.LastCursorPos.X && cursor.Y == before.LastCursorPos.Y;
+        if (restingMoveOnBlank) {
+            // The system's notice of a window under a cursor at rest: no input.
+            Check(reads == 1 && !action.PostClose && !action.HideCursor &&
+                  action.Reply == vessmark::InputReply::PassOn);
+            Check(rules.FirstMoveSeen == before.FirstMoveSeen && rules.CloseArmed == before.CloseArmed);
+            continue;
+        }
         if (message != vessmark::msg::Close && !dialog) {
             if (IsPress(message) || (message == vessmark::msg::ActivateApp && wParam == 0) ||
                 (message == vessmark::msg::MouseMove && moveTakenIn)) {

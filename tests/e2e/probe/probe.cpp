@@ -4,8 +4,9 @@
 // and makes windows of its own (a long-lived keeper, a stand-in screen saver,
 // a window that takes activation away, a recorder of the messages a full-screen
 // window receives, a borderless pane for a preview), lists the child windows of
-// a window (a message box's controls, a preview inside its pane), and reads a
-// bitmap resource out of a program file.
+// a window (a message box's controls, a preview inside its pane), reads a
+// bitmap resource out of a program file, lists the monitors, and counts what a
+// process holds (handles, GDI and USER objects, threads).
 //
 // Every verb prints "key=value" lines on stdout and exits with 0 on success,
 // 1 when the condition it checks does not hold and 2 on a usage error.
@@ -13,6 +14,7 @@
 // where a class or caption is asked for.
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -698,6 +700,93 @@ int Record(int argc, char** argv)
     return RunMessageLoop();
 }
 
+// monitors: every monitor as the system lists it, as "monitor.N.KEY=VALUE"
+// lines: its rectangle on the virtual screen, its work area, whether it is the
+// primary one; then the virtual screen's own rectangle.
+int Monitors(int argc, char**)
+{
+    if (argc != 0) {
+        return ExitUsage;
+    }
+    std::vector<HMONITOR> monitors;
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR monitor, HDC, LPRECT, LPARAM list) -> BOOL {
+            reinterpret_cast<std::vector<HMONITOR>*>(list)->push_back(monitor);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&monitors));
+    Out("count=%zu\n", monitors.size());
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        MONITORINFOEXA info{};
+        info.cbSize = sizeof info;
+        if (!GetMonitorInfoA(monitors[i], &info)) {
+            Out("monitor.%zu.error=%lu\n", i, GetLastError());
+            continue;
+        }
+        const RECT& r = info.rcMonitor;
+        const RECT& w = info.rcWork;
+        Out("monitor.%zu.rect=%ld,%ld,%ld,%ld\n", i, r.left, r.top, r.right, r.bottom);
+        Out("monitor.%zu.work=%ld,%ld,%ld,%ld\n", i, w.left, w.top, w.right, w.bottom);
+        Out("monitor.%zu.primary=%d\n", i, (info.dwFlags & MONITORINFOF_PRIMARY) ? 1 : 0);
+        Out("monitor.%zu.device=%s\n", i, info.szDevice);
+    }
+    Out("virtual=%d,%d,%d,%d\n", GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+        GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+        GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    return ExitOk;
+}
+
+// resources pid PID | resources window CLASS|- CAPTION|-: what a process holds,
+// as the system counts it: kernel handles, GDI and USER objects (now and at
+// their peak), and threads. A process given by one of its windows is the
+// window's owner.
+int Resources(int argc, char** argv)
+{
+    DWORD pid = 0;
+    if (argc == 2 && std::strcmp(argv[0], "pid") == 0) {
+        pid = static_cast<DWORD>(Number(argv[1]));
+    } else if (argc == 3 && std::strcmp(argv[0], "window") == 0) {
+        HWND window = Find(argv[1], argv[2]);
+        if (window == nullptr) {
+            Out("found=0\n");
+            return ExitNo;
+        }
+        GetWindowThreadProcessId(window, &pid);
+    } else {
+        return ExitUsage;
+    }
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+    if (process == nullptr) {
+        Out("found=0\npid=%lu\nerror=%lu\n", pid, GetLastError());
+        return ExitNo;
+    }
+    Out("found=1\npid=%lu\n", pid);
+    DWORD handles = 0;
+    if (GetProcessHandleCount(process, &handles)) {
+        Out("handles=%lu\n", handles);
+    } else {
+        Out("handles=?\nhandles_error=%lu\n", GetLastError());
+    }
+    Out("gdi=%lu\n", GetGuiResources(process, GR_GDIOBJECTS));
+    Out("user=%lu\n", GetGuiResources(process, GR_USEROBJECTS));
+    Out("gdi_peak=%lu\n", GetGuiResources(process, GR_GDIOBJECTS_PEAK));
+    Out("user_peak=%lu\n", GetGuiResources(process, GR_USEROBJECTS_PEAK));
+    CloseHandle(process);
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot != INVALID_HANDLE_VALUE) {
+        THREADENTRY32 entry{};
+        entry.dwSize = sizeof entry;
+        unsigned threads = 0;
+        for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+            threads += entry.th32OwnerProcessID == pid ? 1 : 0;
+        }
+        CloseHandle(snapshot);
+        Out("threads=%u\n", threads);
+    }
+    return ExitOk;
+}
+
 struct Verb {
     const char* Name;
     int (*Run)(int argc, char** argv);
@@ -724,6 +813,8 @@ const Verb Verbs[] = {
     {"message-box", ShowMessageBox, "message-box CAPTION FLAGS"},
     {"bitmap", Bitmap, "bitmap FILE ID OUT.ppm"},
     {"record", Record, "record LOGFILE"},
+    {"monitors", Monitors, "monitors"},
+    {"resources", Resources, "resources pid PID | resources window CLASS|- CAPTION|-"},
 };
 
 int Usage()
