@@ -19,6 +19,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -737,10 +738,59 @@ int Monitors(int argc, char**)
     return ExitOk;
 }
 
+// The handles of one process as the system's handle table lists them
+// (NtQuerySystemInformation, SystemHandleInformation): Wine answers this from
+// its server, while its GetProcessHandleCount always says 0. -1 when the table
+// cannot be read.
+long HandleTableCount(DWORD pid)
+{
+    struct HandleEntry { // SYSTEM_HANDLE_TABLE_ENTRY_INFO
+        USHORT ProcessId;
+        USHORT CreatorBackTraceIndex;
+        UCHAR ObjectTypeIndex;
+        UCHAR HandleAttributes;
+        USHORT HandleValue;
+        PVOID Object;
+        ULONG GrantedAccess;
+    };
+    struct HandleTable {
+        ULONG Count;
+        HandleEntry Entries[1];
+    };
+    using QueryFn = LONG(WINAPI*)(int, PVOID, ULONG, PULONG);
+    constexpr int SystemHandleInformation = 16;
+    constexpr LONG InfoLengthMismatch = static_cast<LONG>(0xC0000004);
+    const auto query = reinterpret_cast<QueryFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    if (query == nullptr) {
+        return -1;
+    }
+    std::vector<unsigned char> buffer(1 << 16);
+    for (;;) {
+        ULONG needed = 0;
+        const LONG status = query(SystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status == InfoLengthMismatch && buffer.size() < (1u << 28)) {
+            buffer.resize(std::max<std::size_t>(buffer.size() * 2, needed));
+            continue;
+        }
+        if (status < 0) {
+            return -1;
+        }
+        break;
+    }
+    const auto* table = reinterpret_cast<const HandleTable*>(buffer.data());
+    long count = 0;
+    for (ULONG i = 0; i < table->Count; ++i) {
+        count += table->Entries[i].ProcessId == static_cast<USHORT>(pid) ? 1 : 0;
+    }
+    return count;
+}
+
 // resources pid PID | resources window CLASS|- CAPTION|-: what a process holds,
-// as the system counts it: kernel handles, GDI and USER objects (now and at
-// their peak), and threads. A process given by one of its windows is the
-// window's owner.
+// as the system counts it: kernel handles (GetProcessHandleCount, and its
+// entries in the system's handle table), GDI and USER objects (now and at
+// their peak; with the error code when the system does not count them), and
+// threads. A process given by one of its windows is the window's owner.
 int Resources(int argc, char** argv)
 {
     DWORD pid = 0;
@@ -768,10 +818,20 @@ int Resources(int argc, char** argv)
     } else {
         Out("handles=?\nhandles_error=%lu\n", GetLastError());
     }
-    Out("gdi=%lu\n", GetGuiResources(process, GR_GDIOBJECTS));
-    Out("user=%lu\n", GetGuiResources(process, GR_USEROBJECTS));
-    Out("gdi_peak=%lu\n", GetGuiResources(process, GR_GDIOBJECTS_PEAK));
-    Out("user_peak=%lu\n", GetGuiResources(process, GR_USEROBJECTS_PEAK));
+    Out("handle_table=%ld\n", HandleTableCount(pid));
+    const struct {
+        const char* Name;
+        DWORD Flag;
+    } counters[] = {{"gdi", GR_GDIOBJECTS}, {"user", GR_USEROBJECTS}, {"gdi_peak", GR_GDIOBJECTS_PEAK},
+                    {"user_peak", GR_USEROBJECTS_PEAK}};
+    for (const auto& counter : counters) {
+        SetLastError(0);
+        const DWORD value = GetGuiResources(process, counter.Flag);
+        Out("%s=%lu\n", counter.Name, value);
+        if (value == 0 && GetLastError() != 0) {
+            Out("%s_error=%lu\n", counter.Name, GetLastError());
+        }
+    }
     CloseHandle(process);
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
     if (snapshot != INVALID_HANDLE_VALUE) {
