@@ -65,4 +65,17 @@ InputAction InputRules::Handle(unsigned message, std::uintptr_t wParam,
     return action;
 }
 
+InputAction InputRules::HandleOnBlankScreen(unsigned message, std::uintptr_t wParam,
+                                            const std::function<CursorPoint()>& readCursor)
+{
+    if (message != msg::MouseMove || PasswordDialogActive) {
+        return Handle(message, wParam, readCursor);
+    }
+    const CursorPoint now = readCursor();
+    if (now.X == LastCursorPos.X && now.Y == LastCursorPos.Y) {
+        return {};
+    }
+    return Handle(message, wParam, [now] { return now; });
+}
+
 } // namespace vessmark

@@ -68,6 +68,16 @@ public:
     InputAction Handle(unsigned message, std::uintptr_t wParam,
                        const std::function<CursorPoint()>& readCursor);
 
+    // The same rules for the black windows on the other monitors, sharing the
+    // first move, the reference position and the armed flag with the show's
+    // window, with one difference: a mouse move that has not moved the cursor
+    // off the reference position is no input there. The system sends one to
+    // every window that appears, or comes up from below, under a cursor at
+    // rest; with several windows these would count as a second move and arm
+    // the close before the user has done anything.
+    InputAction HandleOnBlankScreen(unsigned message, std::uintptr_t wParam,
+                                    const std::function<CursorPoint()>& readCursor);
+
     // The password was refused or the dialog cancelled: the show goes on, still
     // armed, and the mouse position after the dialog is the new reference.
     void PasswordRefused(CursorPoint cursor) { LastCursorPos = cursor; }

@@ -4,8 +4,11 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "frame_gate.h"
 #include "input_rules.h"
+#include "monitor_layout.h"
 #include "scene.h"
 
 namespace vessmark {
@@ -14,6 +17,11 @@ inline constexpr char SaverClassName[] = "WindowsScreenSaverClass";
 inline constexpr char SaverWindowText[] = "Screensaver";
 inline constexpr char ShowCaption[] = "VessmarkVC";
 inline constexpr int SaverIconId = 7002;
+// The black windows on the other monitors have a class and caption of their
+// own: other programs and the front end look for the show's window by the
+// names above, and must find that one only.
+inline constexpr char BlankClassName[] = "VessmarkBlankScreen";
+inline constexpr char BlankWindowText[] = "VessmarkBlank";
 
 // Exit codes of a show that could not start. A show that ran exits with 0.
 inline constexpr int ExitClassNotRegistered = 1;
@@ -30,11 +38,28 @@ struct SaverHost {
     // no GL call is made at all: the window shows its black background only.
     bool ContextCurrent = false;
     bool OutOfMemory = false; // the scene could not be built: creation was refused
-    InputRules Input;
+    InputRules Input; // one set of rules for the show's window and the black ones
     Scene Scene;
+    std::vector<HWND> BlankWindows; // the black windows on the other monitors
 };
 
 int RunSaverWindow(SaverHost& host);
+
+// The cursor's position on the screen now.
+CursorPoint ReadCursor();
+
+// The monitors as the system lists them: the seam between the system and the
+// choice of what to black out.
+std::vector<MonitorArea> ListMonitors();
+
+// Covers every monitor but the primary one with a black topmost window, before
+// the show's window is made (so that the show's window comes up in front of
+// them). Input on them goes through the show's input rules and ends the show
+// through the show's own window. A black window that cannot be made is left
+// out: the show runs all the same.
+void OpenBlankScreens(SaverHost& host, const ScreenRect& showWindow);
+// Closes them; the show's window does so as it is destroyed.
+void CloseBlankScreens(SaverHost& host);
 
 // Nonzero when the show may end: asks for the screen-saver password on the
 // systems that have one.

@@ -18,13 +18,6 @@ SaverHost* HostOf(HWND window)
     return reinterpret_cast<SaverHost*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
-CursorPoint ReadCursor()
-{
-    POINT p{};
-    GetCursorPos(&p);
-    return {p.x, p.y};
-}
-
 // Inner layer: the input rules decide, this performs their answer.
 LRESULT InputWindowProc(SaverHost& host, HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -109,6 +102,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         SetCursor(nullptr);
         break;
     case WM_DESTROY:
+        CloseBlankScreens(*host);
         PostQuitMessage(0);
         break;
     case WM_SYSCOMMAND:
@@ -123,6 +117,13 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 } // namespace
+
+CursorPoint ReadCursor()
+{
+    POINT p{};
+    GetCursorPos(&p);
+    return {p.x, p.y};
+}
 
 int RunSaverWindow(SaverHost& host)
 {
@@ -148,10 +149,15 @@ int RunSaverWindow(SaverHost& host)
     if (RegisterClassA(&windowClass) == 0) {
         return ExitClassNotRegistered;
     }
+    // The other monitors go black first; the reference position is the
+    // cursor's from now on, for input on them too.
+    host.Input.Start(ReadCursor());
+    OpenBlankScreens(host, {0, 0, width, height});
     // The scene is built inside this call, while the window is being created.
     HWND window = CreateWindowExA(SaverExStyle, SaverClassName, SaverWindowText, SaverStyle, 0, 0,
                                   width, height, nullptr, nullptr, host.Instance, &host);
     if (window == nullptr) {
+        CloseBlankScreens(host);
         return host.OutOfMemory ? ExitNoMemory : ExitNoWindow;
     }
     SetForegroundWindow(window);

@@ -21,6 +21,7 @@ import button_scenarios  # noqa: E402
 import dialog_scenarios  # noqa: E402
 import fixture  # noqa: E402
 import installer_scenarios  # noqa: E402
+import monitor_scenarios  # noqa: E402
 import music_scenarios  # noqa: E402
 import saver_scenarios  # noqa: E402
 import scenarios  # noqa: E402
@@ -36,6 +37,7 @@ def all_scenarios():
     named.update({f"button.{name}": run for name, run in button_scenarios.SCENARIOS.items()})
     named.update({f"installer.{name}": run for name, run in installer_scenarios.SCENARIOS.items()})
     named.update({f"dialog.{name}": run for name, run in dialog_scenarios.SCENARIOS.items()})
+    named.update({f"monitors.{name}": run for name, run in monitor_scenarios.SCENARIOS.items()})
     return named
 
 

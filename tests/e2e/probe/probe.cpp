@@ -4,8 +4,9 @@
 // and makes windows of its own (a long-lived keeper, a stand-in screen saver,
 // a window that takes activation away, a recorder of the messages a full-screen
 // window receives, a borderless pane for a preview), lists the child windows of
-// a window (a message box's controls, a preview inside its pane), and reads a
-// bitmap resource out of a program file.
+// a window (a message box's controls, a preview inside its pane), reads a
+// bitmap resource out of a program file, lists the monitors, and counts what a
+// process holds (handles, GDI and USER objects, threads).
 //
 // Every verb prints "key=value" lines on stdout and exits with 0 on success,
 // 1 when the condition it checks does not hold and 2 on a usage error.
@@ -13,10 +14,12 @@
 // where a class or caption is asked for.
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -771,6 +774,152 @@ int Record(int argc, char** argv)
     return RunMessageLoop();
 }
 
+// monitors: every monitor as the system lists it, as "monitor.N.KEY=VALUE"
+// lines: its rectangle on the virtual screen, its work area, whether it is the
+// primary one; then the virtual screen's own rectangle.
+int Monitors(int argc, char**)
+{
+    if (argc != 0) {
+        return ExitUsage;
+    }
+    std::vector<HMONITOR> monitors;
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR monitor, HDC, LPRECT, LPARAM list) -> BOOL {
+            reinterpret_cast<std::vector<HMONITOR>*>(list)->push_back(monitor);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&monitors));
+    Out("count=%zu\n", monitors.size());
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        MONITORINFOEXA info{};
+        info.cbSize = sizeof info;
+        if (!GetMonitorInfoA(monitors[i], &info)) {
+            Out("monitor.%zu.error=%lu\n", i, GetLastError());
+            continue;
+        }
+        const RECT& r = info.rcMonitor;
+        const RECT& w = info.rcWork;
+        Out("monitor.%zu.rect=%ld,%ld,%ld,%ld\n", i, r.left, r.top, r.right, r.bottom);
+        Out("monitor.%zu.work=%ld,%ld,%ld,%ld\n", i, w.left, w.top, w.right, w.bottom);
+        Out("monitor.%zu.primary=%d\n", i, (info.dwFlags & MONITORINFOF_PRIMARY) ? 1 : 0);
+        Out("monitor.%zu.device=%s\n", i, info.szDevice);
+    }
+    Out("virtual=%d,%d,%d,%d\n", GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+        GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+        GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    return ExitOk;
+}
+
+// The handles of one process as the system's handle table lists them
+// (NtQuerySystemInformation, SystemHandleInformation): Wine answers this from
+// its server, while its GetProcessHandleCount always says 0. -1 when the table
+// cannot be read.
+long HandleTableCount(DWORD pid)
+{
+    struct HandleEntry { // SYSTEM_HANDLE_TABLE_ENTRY_INFO
+        USHORT ProcessId;
+        USHORT CreatorBackTraceIndex;
+        UCHAR ObjectTypeIndex;
+        UCHAR HandleAttributes;
+        USHORT HandleValue;
+        PVOID Object;
+        ULONG GrantedAccess;
+    };
+    struct HandleTable {
+        ULONG Count;
+        HandleEntry Entries[1];
+    };
+    using QueryFn = LONG(WINAPI*)(int, PVOID, ULONG, PULONG);
+    constexpr int SystemHandleInformation = 16;
+    constexpr LONG InfoLengthMismatch = static_cast<LONG>(0xC0000004);
+    const auto query = reinterpret_cast<QueryFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    if (query == nullptr) {
+        return -1;
+    }
+    std::vector<unsigned char> buffer(1 << 16);
+    for (;;) {
+        ULONG needed = 0;
+        const LONG status = query(SystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status == InfoLengthMismatch && buffer.size() < (1u << 28)) {
+            buffer.resize(std::max<std::size_t>(buffer.size() * 2, needed));
+            continue;
+        }
+        if (status < 0) {
+            return -1;
+        }
+        break;
+    }
+    const auto* table = reinterpret_cast<const HandleTable*>(buffer.data());
+    long count = 0;
+    for (ULONG i = 0; i < table->Count; ++i) {
+        count += table->Entries[i].ProcessId == static_cast<USHORT>(pid) ? 1 : 0;
+    }
+    return count;
+}
+
+// resources pid PID | resources window CLASS|- CAPTION|-: what a process holds,
+// as the system counts it: kernel handles (GetProcessHandleCount, and its
+// entries in the system's handle table), GDI and USER objects (now and at
+// their peak; with the error code when the system does not count them), and
+// threads. A process given by one of its windows is the window's owner.
+int Resources(int argc, char** argv)
+{
+    DWORD pid = 0;
+    if (argc == 2 && std::strcmp(argv[0], "pid") == 0) {
+        pid = static_cast<DWORD>(Number(argv[1]));
+    } else if (argc == 3 && std::strcmp(argv[0], "window") == 0) {
+        HWND window = Find(argv[1], argv[2]);
+        if (window == nullptr) {
+            Out("found=0\n");
+            return ExitNo;
+        }
+        GetWindowThreadProcessId(window, &pid);
+    } else {
+        return ExitUsage;
+    }
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+    if (process == nullptr) {
+        Out("found=0\npid=%lu\nerror=%lu\n", pid, GetLastError());
+        return ExitNo;
+    }
+    Out("found=1\npid=%lu\n", pid);
+    DWORD handles = 0;
+    if (GetProcessHandleCount(process, &handles)) {
+        Out("handles=%lu\n", handles);
+    } else {
+        Out("handles=?\nhandles_error=%lu\n", GetLastError());
+    }
+    Out("handle_table=%ld\n", HandleTableCount(pid));
+    const struct {
+        const char* Name;
+        DWORD Flag;
+    } counters[] = {{"gdi", GR_GDIOBJECTS}, {"user", GR_USEROBJECTS}, {"gdi_peak", GR_GDIOBJECTS_PEAK},
+                    {"user_peak", GR_USEROBJECTS_PEAK}};
+    for (const auto& counter : counters) {
+        SetLastError(0);
+        const DWORD value = GetGuiResources(process, counter.Flag);
+        Out("%s=%lu\n", counter.Name, value);
+        if (value == 0 && GetLastError() != 0) {
+            Out("%s_error=%lu\n", counter.Name, GetLastError());
+        }
+    }
+    CloseHandle(process);
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot != INVALID_HANDLE_VALUE) {
+        THREADENTRY32 entry{};
+        entry.dwSize = sizeof entry;
+        unsigned threads = 0;
+        for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+            threads += entry.th32OwnerProcessID == pid ? 1 : 0;
+        }
+        CloseHandle(snapshot);
+        Out("threads=%u\n", threads);
+    }
+    return ExitOk;
+}
+
 struct Verb {
     const char* Name;
     int (*Run)(int argc, char** argv);
@@ -800,6 +949,8 @@ const Verb Verbs[] = {
     {"focus", Focus, "focus HWND"},
     {"owned", Owned, "owned HWND"},
     {"text", Text, "text HWND"},
+    {"monitors", Monitors, "monitors"},
+    {"resources", Resources, "resources pid PID | resources window CLASS|- CAPTION|-"},
 };
 
 int Usage()

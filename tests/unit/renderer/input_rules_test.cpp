@@ -148,6 +148,74 @@ TEST_F(InputRulesTest, CursorStaysHiddenOverTheWindow)
     EXPECT_EQ(Send(msg::ShowWindow, 1).Reply, InputReply::PassOn);
 }
 
+// The black windows on the other monitors share the rules with the show's
+// window: one first move, one reference, one armed flag.
+class BlankScreenTest : public InputRulesTest {
+protected:
+    InputAction SendToBlank(unsigned message, std::uintptr_t wParam = 0)
+    {
+        return rules.HandleOnBlankScreen(message, wParam, [this] {
+            ++cursorReads;
+            return cursor;
+        });
+    }
+    InputAction MoveOnBlankTo(long x, long y)
+    {
+        cursor = {x, y};
+        return SendToBlank(msg::MouseMove);
+    }
+};
+
+TEST_F(BlankScreenTest, WindowsAppearingUnderARestingCursorArmNothing)
+{
+    // Each window that appears under the cursor gets a move that moved nothing.
+    EXPECT_FALSE(SendToBlank(msg::MouseMove).PostClose);
+    EXPECT_EQ(rules.FirstMoveSeen, 0);
+    EXPECT_FALSE(Send(msg::MouseMove).PostClose); // the show's window: its first move
+    EXPECT_FALSE(SendToBlank(msg::MouseMove).PostClose);
+    EXPECT_FALSE(SendToBlank(msg::MouseMove).PostClose);
+    EXPECT_EQ(rules.FirstMoveSeen, 1);
+    EXPECT_EQ(rules.CloseArmed, 0);
+    EXPECT_EQ(SendToBlank(msg::Close).Reply, InputReply::ReturnZero);
+    EXPECT_EQ(Send(msg::Close).Reply, InputReply::ReturnZero);
+}
+
+TEST_F(BlankScreenTest, RealMovesShareTheFirstMoveAndTheReference)
+{
+    // The first real move may be on a black window: it never arms.
+    EXPECT_TRUE(MoveOnBlankTo(900, 400).PostClose);
+    EXPECT_EQ(rules.CloseArmed, 0);
+    // A later move on the show's window arms; small steps on either window
+    // move the one reference, so a walk of small steps never ends the show.
+    EXPECT_FALSE(MoveTo(503, 401).PostClose);
+    EXPECT_EQ(rules.CloseArmed, 1);
+    EXPECT_FALSE(MoveOnBlankTo(506, 402).PostClose);
+    EXPECT_EQ(rules.LastCursorPos.X, 506);
+    EXPECT_FALSE(MoveTo(508, 404).PostClose);
+    EXPECT_TRUE(MoveOnBlankTo(508, 409).PostClose); // 5 from the shared reference
+    EXPECT_EQ(SendToBlank(msg::Close).Reply, InputReply::AskPassword);
+}
+
+TEST_F(BlankScreenTest, KeysButtonsAndTheDialogAsOnTheShowsWindow)
+{
+    const InputAction key = SendToBlank(msg::KeyDown);
+    EXPECT_TRUE(key.PostClose);
+    EXPECT_EQ(rules.CloseArmed, 1);
+    EXPECT_TRUE(SendToBlank(msg::SetCursor).HideCursor);
+
+    InputRules fresh;
+    fresh.PasswordDialogActive = 1;
+    int reads = 0;
+    const auto read = [&] {
+        ++reads;
+        return CursorPoint{1, 1};
+    };
+    EXPECT_FALSE(fresh.HandleOnBlankScreen(msg::MouseMove, 0, read).PostClose);
+    EXPECT_FALSE(fresh.HandleOnBlankScreen(msg::LButtonDown, 0, read).PostClose);
+    EXPECT_EQ(reads, 0);
+    EXPECT_EQ(fresh.FirstMoveSeen, 0);
+}
+
 TEST(SysCommand, OnlyTheExactSwitchingAndScreenSaveCommandsAreSwallowed)
 {
     EXPECT_TRUE(SwallowsSysCommand(61504)); // next window
