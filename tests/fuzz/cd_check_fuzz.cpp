@@ -8,13 +8,14 @@
 
 #include "background_music.h"
 #include "fakes.h"
+#include "fuzz_input.h"
 
 namespace {
 
 // Splits the input into the answers and codes the drive gives, in order.
-class Answers {
+class Answers : public vessmark::fuzz::ByteReader {
 public:
-    Answers(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    using ByteReader::ByteReader;
 
     vessmark::testing::FakeMultimedia::Reply Next()
     {
@@ -23,18 +24,11 @@ public:
         reply.Code = (control & 0x80) != 0 ? 256u + (control & 0x3F) : 0u;
         reply.WritesAnswer = (control & 0x40) == 0;
         const std::size_t length = Byte() % 40;
-        for (std::size_t i = 0; i < length && at_ < size_; ++i) {
+        for (std::size_t i = 0; i < length && !Done(); ++i) {
             reply.Answer += static_cast<char>(Byte());
         }
         return reply;
     }
-    std::uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
-    bool Done() const { return at_ >= size_; }
-
-private:
-    const std::uint8_t* data_;
-    std::size_t size_;
-    std::size_t at_ = 0;
 };
 
 bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }

@@ -12,8 +12,11 @@
 #include <vector>
 
 #include "command.h"
+#include "fuzz_input.h"
 
 namespace {
+
+using vessmark::fuzz::Check;
 
 using vessmark::ButtonKey;
 using vessmark::Command;
@@ -29,13 +32,6 @@ public:
     void StartPointerWatch(std::uint32_t) override {}
     void AcceptInput(bool) override {}
 };
-
-void Check(bool holds)
-{
-    if (!holds) {
-        std::abort();
-    }
-}
 
 // The face the rules repaint for one event, from the state before it:
 // nothing, one face, or (property reads and writes) the Normal face.

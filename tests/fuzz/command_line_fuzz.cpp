@@ -18,18 +18,14 @@
 #include <vector>
 
 #include "command_line.h"
+#include "fuzz_input.h"
 #include "start_up.h"
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+using vessmark::fuzz::Check;
 
-void Check(bool holds)
-{
-    if (!holds) {
-        std::abort();
-    }
-}
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // The handle as the C library reads the same characters: the text from its
 // fourth character without blanks, its longest prefix made of number

@@ -14,16 +14,12 @@
 
 #include "dialog_rules.h"
 #include "fakes.h"
+#include "fuzz_input.h"
 #include "number_text.h"
 
 namespace {
 
-void Check(bool holds)
-{
-    if (!holds) {
-        std::abort();
-    }
-}
+using vessmark::fuzz::Check;
 
 void CheckTrack(std::string_view text)
 {

@@ -13,30 +13,16 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "fuzz_input.h"
 #include "input_rules.h"
 
 namespace {
 
-void Check(bool holds)
-{
-    if (!holds) {
-        std::abort();
-    }
-}
+using vessmark::fuzz::Check;
 
-class Input {
+class Input : public vessmark::fuzz::ByteReader {
 public:
-    Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-    std::uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
-    bool Done() const { return at_ >= size_; }
-    std::uint32_t Word()
-    {
-        std::uint32_t value = 0;
-        for (int i = 0; i < 4; ++i) {
-            value = value << 8 | Byte();
-        }
-        return value;
-    }
+    using ByteReader::ByteReader;
     // A screen coordinate: mostly near the last one, sometimes anywhere a
     // 32-bit coordinate can be.
     long Coordinate(long near)
@@ -47,11 +33,6 @@ public:
         }
         return static_cast<std::int32_t>(Word());
     }
-
-private:
-    const std::uint8_t* data_;
-    std::size_t size_;
-    std::size_t at_ = 0;
 };
 
 // The messages the rules know, and a few they must leave alone.

@@ -15,22 +15,16 @@
 #include <vector>
 
 #include "background_music.h"
+#include "fuzz_input.h"
 #include "show_runner.h"
 
 namespace {
 
-void Check(bool holds)
-{
-    if (!holds) {
-        std::abort();
-    }
-}
+using vessmark::fuzz::Check;
 
-class Input {
+class Input : public vessmark::fuzz::ByteReader {
 public:
-    Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-    std::uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
-    bool Done() const { return at_ >= size_; }
+    using ByteReader::ByteReader;
     // Up to 600 bytes: longer than any buffer the music keeps.
     std::string Text()
     {
@@ -44,11 +38,6 @@ public:
         }
         return text;
     }
-
-private:
-    const std::uint8_t* data_;
-    std::size_t size_;
-    std::size_t at_ = 0;
 };
 
 struct Sent {

@@ -13,23 +13,19 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz_input.h"
 #include "ini_text_profile.h"
 #include "settings_file.h"
 
 namespace {
+
+using vessmark::fuzz::Check;
 
 // Files the seeds name: one that opens and a folder, which does not count.
 constexpr char FuzzFolder[] = "/tmp/vessmark-settings-fuzz";
 constexpr char FuzzMusic[] = "/tmp/vessmark-settings-fuzz/music.mp3";
 constexpr char FuzzSubfolder[] = "/tmp/vessmark-settings-fuzz/folder";
 constexpr char SettingsPath[] = "C:\\Saver\\Vessmark.ini";
-
-void Check(bool holds)
-{
-    if (!holds) {
-        std::abort();
-    }
-}
 
 bool IsKey(const std::string& key)
 {
