@@ -17,11 +17,6 @@ namespace {
 constexpr DWORD BlankStyle = WS_POPUP | WS_CLIPSIBLINGS;
 constexpr DWORD BlankExStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW; // not a program to switch to
 
-SaverHost* HostOf(HWND window)
-{
-    return reinterpret_cast<SaverHost*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-}
-
 void CloseShow(const SaverHost& host)
 {
     if (host.Window != nullptr) {
@@ -31,11 +26,7 @@ void CloseShow(const SaverHost& host)
 
 LRESULT CALLBACK BlankWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    SaverHost* host = HostOf(window);
+    SaverHost* host = BindHost(window, message, lParam);
     if (host == nullptr) {
         return DefWindowProcA(window, message, wParam, lParam);
     }

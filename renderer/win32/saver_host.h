@@ -43,6 +43,17 @@ struct SaverHost {
     std::vector<HWND> BlankWindows; // the black windows on the other monitors
 };
 
+// The host a window of the show was made with (CreateWindowEx's last
+// argument), kept in the window from WM_NCCREATE on; null before it.
+inline SaverHost* BindHost(HWND window, UINT message, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    return reinterpret_cast<SaverHost*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
 int RunSaverWindow(SaverHost& host);
 
 // The cursor's position on the screen now.

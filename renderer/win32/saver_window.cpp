@@ -13,11 +13,6 @@ constexpr DWORD SaverStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCH
 constexpr DWORD SaverExStyle = WS_EX_TOPMOST;
 constexpr UINT SaverClassStyle = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
 
-SaverHost* HostOf(HWND window)
-{
-    return reinterpret_cast<SaverHost*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-}
-
 // Inner layer: the input rules decide, this performs their answer.
 LRESULT InputWindowProc(SaverHost& host, HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -87,11 +82,7 @@ LRESULT SceneWindowProc(SaverHost& host, HWND window, UINT message, WPARAM wPara
 // Outer layer, the class's window procedure.
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    SaverHost* host = HostOf(window);
+    SaverHost* host = BindHost(window, message, lParam);
     if (host == nullptr) {
         return DefWindowProcA(window, message, wParam, lParam);
     }
