@@ -1,7 +1,7 @@
 #pragma once
 // Paths for the functions that only take text in the system's ANSI code page
 // (the settings file's profile functions, MCI). A folder such as
-// "C:\Users\Иван\..." cannot be written in code page 1252; its short (8.3)
+// "C:\Users\Иван\..." cannot be written in code page 1252; its short
 // form usually can, and names the same folder.
 
 #include <optional>

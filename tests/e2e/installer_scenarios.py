@@ -424,14 +424,15 @@ def silent_into_folder(s):
 
 def expect_saver_names(s, folder):
     """SCRNSAVE.EXE holds the installed Vessmark.scr: in the short form where
-    the volume has one (ASCII, each part 8.3), and it leads to that file."""
+    the volume has one (ASCII, each part a name of up to eight characters with
+    an extension of up to three), and it leads to that file."""
     value = saver_value(s)
     if not value:
         raise Failure(f"{SAVER_VALUE} is not set after /SETSAVER")
     long_form = dos_path(s, folder / "Vessmark.scr")
     if not value.isascii() or not all(re.fullmatch(r"[^.]{1,8}(\.[^.]{1,3})?", part)
                                       for part in value.split("\\")[1:]):
-        raise Failure(f"{SAVER_VALUE} is not a short (8.3) path: {value!r} (long form {long_form!r})")
+        raise Failure(f"{SAVER_VALUE} is not a short path: {value!r} (long form {long_form!r})")
     if not os.path.samefile(unix_path(s, value), folder / "Vessmark.scr"):
         raise Failure(f"{SAVER_VALUE} {value!r} does not lead to {folder / 'Vessmark.scr'}")
     log(f"{SAVER_VALUE} = {value} (long form {long_form})")
