@@ -4,6 +4,7 @@
 // "C:\Users\Иван\..." cannot be written in code page 1252; its short
 // form usually can, and names the same folder.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -20,7 +21,9 @@ public:
 };
 
 // The path as the ANSI functions can open it: the path itself when the code
-// page holds it, else its short form when that is held, else nothing.
-std::optional<std::string> AnsiPathFor(const std::wstring& path, PathPort& port);
+// page holds it, else its short form when that is held, else nothing. A form
+// longer than maxBytes does not count.
+std::optional<std::string> AnsiPathFor(const std::wstring& path, PathPort& port,
+                                       std::size_t maxBytes = std::string::npos);
 
 } // namespace vessmark

@@ -147,15 +147,7 @@ AnimationRects CloseAnimation(CursorPosition cursor, const ScreenRect& window)
 
 std::optional<std::string> StorablePath(const std::wstring& path, PathPort& port)
 {
-    if (auto ansi = port.ToAnsi(path); ansi && ansi->size() <= MusicPathLimit) {
-        return ansi;
-    }
-    if (const auto shortForm = port.ShortForm(path)) {
-        if (auto ansi = port.ToAnsi(*shortForm); ansi && ansi->size() <= MusicPathLimit) {
-            return ansi;
-        }
-    }
-    return std::nullopt;
+    return AnsiPathFor(path, port, MusicPathLimit);
 }
 
 std::string FileUnusableMessage(const std::string& pathUtf8)
@@ -174,20 +166,12 @@ std::string SaveFailedMessage(const std::string& settingsPathUtf8, const std::st
 
 SaveOutcome SaveSettingsWhole(const FrontEndState& state, ProfilePort& profile, const std::string& settingsPath)
 {
-    struct Entry {
-        const char* Key;
-        std::string Value;
-        std::optional<std::string> Before;
-    };
-    Entry entries[] = {
-        {IniKeyBgmKind, std::to_string(state.BgmKind), {}},
-        {IniKeyBgmRepeat, std::to_string(state.BgmRepeat), {}},
-        {IniKeyBgmFile, state.BgmFile, {}},
-    };
-    for (Entry& entry : entries) {
-        entry.Before = ReadIniKey(profile, IniSection, entry.Key, settingsPath);
+    const auto entries = StoredSettings(state);
+    std::array<std::optional<std::string>, entries.size()> before;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        before[i] = ReadIniKey(profile, IniSection, entries[i].Key, settingsPath);
     }
-    for (std::size_t written = 0; written < std::size(entries); ++written) {
+    for (std::size_t written = 0; written < entries.size(); ++written) {
         if (profile.WriteString(IniSection, entries[written].Key, entries[written].Value.c_str(),
                                 settingsPath.c_str())) {
             continue;
@@ -195,8 +179,7 @@ SaveOutcome SaveSettingsWhole(const FrontEndState& state, ProfilePort& profile, 
         SaveOutcome outcome{false, profile.LastErrorText()};
         // Put back what this save already changed, newest first.
         for (std::size_t undo = written; undo-- > 0;) {
-            const Entry& entry = entries[undo];
-            profile.WriteString(IniSection, entry.Key, entry.Before ? entry.Before->c_str() : nullptr,
+            profile.WriteString(IniSection, entries[undo].Key, before[undo] ? before[undo]->c_str() : nullptr,
                                 settingsPath.c_str());
         }
         return outcome;

@@ -18,8 +18,8 @@ namespace vessmark {
 
 inline constexpr char SaveFailedText[] = "設定を保存できませんでした。";
 inline constexpr char FileUnusableText[] = "このファイルは使えません。";
-// The open-file dialog's buffer held this many characters; the settings file
-// keeps paths no longer than that.
+// The settings file keeps a music path of at most this many bytes in the ANSI
+// code page; a longer choice (and a longer short form) is refused.
 inline constexpr std::size_t MusicPathLimit = 255;
 inline constexpr int TrackItemCount = 31; // the track box lists 0 (shown empty) to 30
 
