@@ -133,11 +133,20 @@ void LoadSettings(FrontEndState& state, ProfilePort& profile, const std::string&
     }
 }
 
+std::array<StoredSetting, 3> StoredSettings(const FrontEndState& state)
+{
+    return {{
+        {IniKeyBgmKind, std::to_string(state.BgmKind)},
+        {IniKeyBgmRepeat, std::to_string(state.BgmRepeat)},
+        {IniKeyBgmFile, state.BgmFile},
+    }};
+}
+
 void SaveSettings(const FrontEndState& state, ProfilePort& profile, const std::string& settingsPath)
 {
-    WriteIni(profile, IniSection, IniKeyBgmKind, std::to_string(state.BgmKind), settingsPath);
-    WriteIni(profile, IniSection, IniKeyBgmRepeat, std::to_string(state.BgmRepeat), settingsPath);
-    WriteIni(profile, IniSection, IniKeyBgmFile, state.BgmFile, settingsPath);
+    for (const StoredSetting& setting : StoredSettings(state)) {
+        WriteIni(profile, IniSection, setting.Key, setting.Value, settingsPath);
+    }
 }
 
 } // namespace vessmark

@@ -3,6 +3,7 @@
 // whose names are Japanese in code page 932. The bytes below are the file
 // format on every system: they go to the ANSI profile functions unchanged.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -64,6 +65,15 @@ std::optional<std::int16_t> IniInteger(std::string_view text);
 // music file (2) only if the file can be opened, and the path is empty or
 // names such a file.
 void LoadSettings(FrontEndState& state, ProfilePort& profile, const std::string& settingsPath);
+
+// One key of the settings file and the text stored under it.
+struct StoredSetting {
+    const char* Key;
+    std::string Value;
+};
+
+// The music settings as the file stores them, in the file's key order.
+std::array<StoredSetting, 3> StoredSettings(const FrontEndState& state);
 
 // Writes the music settings in the file's key order.
 void SaveSettings(const FrontEndState& state, ProfilePort& profile, const std::string& settingsPath);
