@@ -123,10 +123,7 @@ std::optional<std::string> Win32PathPort::ToAnsi(const std::wstring& path)
     std::string ansi(static_cast<std::size_t>(length), '\0');
     WideCharToMultiByte(CP_ACP, flags, path.data(), size, ansi.data(), length, nullptr, usedDefaultOut);
     // Only a name that comes back unchanged names the same file.
-    const int back = MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, nullptr, 0);
-    std::wstring roundTrip(static_cast<std::size_t>(back), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, roundTrip.data(), back);
-    if (usedDefault || roundTrip != path) {
+    if (usedDefault || forms::Widen(ansi, CP_ACP) != path) {
         return std::nullopt;
     }
     return ansi;

@@ -116,9 +116,8 @@ int Main()
         // Modal, with no owner (a handle after the letter, as in /c:1234, is
         // not used); the program ends when it has closed.
         Win32PathPort paths;
-        const std::wstring settingsFile = program.Folder + L"\\" + forms::Widen(SettingsFileName);
         SettingsDialogWindow dialog(program.State, program.Profile, paths,
-                                    SettingsLocation{program.SettingsFile, forms::Utf8(settingsFile)});
+                                    SettingsLocation{program.SettingsFile, SettingsPath(forms::Utf8(program.Folder))});
         dialog.ShowDialog();
         forms::EndProgram();
     }

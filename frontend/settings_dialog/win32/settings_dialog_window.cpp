@@ -7,7 +7,6 @@
 
 #include "dialog_layout.h"
 #include "dialog_pictures.h"
-#include "platform_ports.h"
 #include "start_up.h"
 #include "window_animation.h"
 
