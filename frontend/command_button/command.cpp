@@ -89,9 +89,10 @@ void Command::StoreEnabledFlag(bool enabled)
 {
     if (!enabled) {
         surface_.AcceptInput(false);
-        // A press (mouse or Space) under way ends with the switch-off: its
-        // release, which a disabled button ignores, must not click once the
-        // button is switched on again.
+        // A press under way ends with the switch-off: a Space release no
+        // longer clicks once the button is switched on again, and a mouse
+        // button held through it no longer keeps the focused button from
+        // highlighting.
         buttonHeld_ = false;
         spaceHeld_ = false;
     }
@@ -293,7 +294,7 @@ void Command::MouseUp(MouseButton button)
     }
     // A press that was dragged off the focused button has left it in
     // Selected: letting go there is no click.
-    if (skinState_ != SkinSelected && enabled_) {
+    if (skinState_ != SkinSelected) {
         RaiseClick();
     }
 }

@@ -84,9 +84,7 @@ std::string ComboBox::Text() const
     if (window_ == nullptr) {
         return {};
     }
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window_)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(window_, text.data(), static_cast<int>(text.size()))));
-    return Utf8(text);
+    return Utf8(WindowText(window_));
 }
 
 void ComboBox::SetText(const std::string& text)

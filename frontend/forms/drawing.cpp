@@ -36,7 +36,6 @@ void Surface::Release()
     dc_ = nullptr;
     bitmap_ = nullptr;
     oldBitmap_ = nullptr;
-    bits_ = nullptr;
     width_ = height_ = 0;
 }
 
@@ -54,7 +53,6 @@ bool Surface::Resize(int width, int height)
         return false;
     }
     oldBitmap_ = SelectObject(dc_, bitmap_);
-    bits_ = static_cast<const std::uint32_t*>(bits);
     width_ = width;
     height_ = height;
     return true;
@@ -76,16 +74,6 @@ void Surface::ShowOn(HDC dc, int x, int y) const
     if (!Empty()) {
         BitBlt(dc, x, y, width_, height_, dc_, 0, 0, SRCCOPY);
     }
-}
-
-std::uint32_t Surface::PixelAt(int x, int y) const
-{
-    if (Empty() || x < 0 || y < 0 || x >= width_ || y >= height_) {
-        return 0;
-    }
-    GdiFlush();
-    return bits_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)] &
-           0x00FFFFFFu;
 }
 
 int FontHeightPixels(double points, int dpi)

@@ -36,15 +36,12 @@ public:
     void Clear(COLORREF colour);
     // Copies the surface to dc at (x, y).
     void ShowOn(HDC dc, int x = 0, int y = 0) const;
-    // The pixel at (x, y) as 0x00RRGGBB.
-    std::uint32_t PixelAt(int x, int y) const;
 
 private:
     void Release();
     HDC dc_ = nullptr;
     HBITMAP bitmap_ = nullptr;
     HGDIOBJ oldBitmap_ = nullptr;
-    const std::uint32_t* bits_ = nullptr;
     int width_ = 0;
     int height_ = 0;
 };

@@ -97,6 +97,13 @@ std::string Utf8(const std::wstring& text)
     return utf8;
 }
 
+std::wstring WindowText(HWND window)
+{
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
 // --- Window ---------------------------------------------------------------------
 
 Window::~Window()

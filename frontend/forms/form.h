@@ -163,6 +163,8 @@ std::wstring Widen(const std::string& text, UINT codePage = CP_UTF8);
 
 // UTF-8 (the program's own text) from the wide-character functions' text.
 std::string Utf8(const std::wstring& text);
+// A window's text as the wide-character functions give it.
+std::wstring WindowText(HWND window);
 
 // The system's resolution in dots per inch.
 int SystemDpi();

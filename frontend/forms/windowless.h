@@ -1,8 +1,8 @@
 #pragma once
-// Windowless elements: things a window draws over its own content (labels
-// here; images and shapes are the same kind of thing). Having no window of
-// their own they sit transparently on a painted background, and the window
-// passes them the mouse events over them by hit-testing.
+// Windowless elements: labels, images and shapes that a window draws over its
+// own content. Having no window of their own they sit transparently on a
+// painted background, and the window passes them the mouse events over them
+// by hit-testing.
 
 #include <windows.h>
 

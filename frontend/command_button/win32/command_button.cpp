@@ -197,9 +197,7 @@ void CommandButton::Refresh()
     if (Handle() != nullptr) {
         // The window's text is the caption, so screen readers name the button.
         const std::wstring caption = forms::Widen(core_.Caption());
-        std::wstring current(static_cast<std::size_t>(GetWindowTextLengthW(Handle())) + 1, L'\0');
-        current.resize(static_cast<std::size_t>(GetWindowTextW(Handle(), current.data(), static_cast<int>(current.size()))));
-        if (current != caption) {
+        if (forms::WindowText(Handle()) != caption) {
             SetWindowTextW(Handle(), caption.c_str());
         }
     }
@@ -241,13 +239,13 @@ void CommandButton::DrawGradient(bool reversed)
     if (!vertices) {
         return; // the cleared surface shows through
     }
-    for (std::size_t i = 0; i < vertices_.size(); ++i) {
+    std::array<TRIVERTEX, 2> fill{};
+    for (std::size_t i = 0; i < fill.size(); ++i) {
         const GradientVertex& v = (*vertices)[i];
-        vertices_[i] = {v.X, v.Y, v.Colour.Red, v.Colour.Green, v.Colour.Blue, v.Alpha};
+        fill[i] = {v.X, v.Y, v.Colour.Red, v.Colour.Green, v.Colour.Blue, v.Alpha};
     }
-    gradientRect_ = {0, 1};
-    GradientFill(surface_.Dc(), vertices_.data(), static_cast<ULONG>(vertices_.size()), &gradientRect_, 1,
-                 GRADIENT_FILL_RECT_V);
+    GRADIENT_RECT rect{0, 1};
+    GradientFill(surface_.Dc(), fill.data(), static_cast<ULONG>(fill.size()), &rect, 1, GRADIENT_FILL_RECT_V);
 }
 
 void CommandButton::LayOutCaption()

@@ -48,11 +48,6 @@ public:
     // Raised by a click (see Command); may close the whole form.
     void OnClick(std::function<void()> click) { core_.Click = std::move(click); }
 
-    // The state behind the face, for tools that show it.
-    const Command& State() const { return core_; }
-    // The face as painted, 0x00RRGGBB (the caption is drawn over it when shown).
-    std::uint32_t FacePixel(int x, int y) const { return surface_.PixelAt(x, y); }
-
 private:
     // forms::Window
     const wchar_t* ClassName() const override { return WindowClass; }
@@ -81,9 +76,6 @@ private:
     std::array<HBITMAP, 6> skins_{};
     HDC skinDc_ = nullptr;
     HGDIOBJ skinDcBitmap_ = nullptr;
-    // The records of the last fill, kept and overwritten by every fill.
-    std::array<TRIVERTEX, 2> vertices_{};
-    GRADIENT_RECT gradientRect_{0, 1};
 };
 
 } // namespace vessmark
