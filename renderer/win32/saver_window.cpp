@@ -140,9 +140,9 @@ int RunSaverWindow(SaverHost& host)
     if (RegisterClassA(&windowClass) == 0) {
         return ExitClassNotRegistered;
     }
-    // The other monitors go black first; the reference position is the
-    // cursor's from now on, for input on them too.
-    host.Input.Start(ReadCursor());
+    // The other monitors go black first. No input reaches them before the
+    // show's window has taken the reference position (at its WM_CREATE):
+    // input is only read in the message loop below.
     OpenBlankScreens(host, {0, 0, width, height});
     // The scene is built inside this call, while the window is being created.
     HWND window = CreateWindowExA(SaverExStyle, SaverClassName, SaverWindowText, SaverStyle, 0, 0,

@@ -167,7 +167,6 @@ std::unique_ptr<GlxWindow> GlxWindow::CreateFullScreen(XConnection& connection, 
 
     std::unique_ptr<GlxWindow> self(new GlxWindow(connection));
     self->own_ = true;
-    self->visual_ = visual->visual;
     self->width_ = DisplayWidth(display, screen);
     self->height_ = DisplayHeight(display, screen);
     const Window root = RootWindow(display, screen);
@@ -219,7 +218,6 @@ std::unique_ptr<GlxWindow> GlxWindow::Attach(XConnection& connection, Window win
     // between the two goes unseen.
     XSelectInput(display, window, ForeignWindowEvents);
     XGetWindowAttributes(display, window, &attributes);
-    self->visual_ = attributes.visual;
     self->width_ = attributes.width;
     self->height_ = attributes.height;
     self->viewable_ = attributes.map_state == IsViewable;

@@ -27,7 +27,8 @@ class GlxWindow {
 public:
     // A window of the show's own over the default screen: at 0,0 as large as
     // the screen, override-redirect so that no window manager frames or
-    // moves it, raised, with an invisible cursor. Not mapped yet.
+    // moves it, with an invisible cursor. Not mapped yet (the show maps it
+    // raised).
     static std::unique_ptr<GlxWindow> CreateFullScreen(XConnection& connection, std::string& error);
 
     // Another program's window. It keeps its visual; the configuration is
@@ -43,7 +44,6 @@ public:
     int Width() const { return width_; }
     int Height() const { return height_; }
     bool Viewable() const { return viewable_; }
-    Visual* WindowVisual() const { return visual_; }
 
     // What the window's events say about it.
     void SetSize(int width, int height);
@@ -67,7 +67,6 @@ private:
     bool viewable_ = false;
     int width_ = 0;
     int height_ = 0;
-    Visual* visual_ = nullptr;
     Colormap colormap_ = 0;
     Cursor cursor_ = 0;
     GLXContext context_ = nullptr;

@@ -67,7 +67,6 @@ private:
     std::unique_ptr<Scene> scene_ = std::make_unique<Scene>();
     std::uint32_t seed_ = 0;
     FpsCounter fps_;
-    SteadyTime::time_point start_;
     int framesDrawn_ = 0;
     bool focusTaken_ = false;
     Ending ending_ = Ending::Running;
@@ -174,7 +173,7 @@ bool ScreenShow::WriteOutput(std::ostream& err)
 Ending ScreenShow::Run(std::ostream& out, std::ostream& err)
 {
     Display* display = connection_.Get();
-    start_ = SteadyTime::now();
+    SteadyTime::time_point start; // when the first frame was drawn
     while (ending_ == Ending::Running) {
         while (ending_ == Ending::Running && XPending(display) > 0) {
             XEvent event{};
@@ -192,7 +191,7 @@ Ending ScreenShow::Run(std::ostream& out, std::ostream& err)
             continue;
         }
         if (framesDrawn_ == 0) {
-            start_ = SteadyTime::now();
+            start = SteadyTime::now();
         }
         DrawOneFrame();
         const bool last = options_.Frames && framesDrawn_ + 1 == *options_.Frames;
@@ -203,10 +202,12 @@ Ending ScreenShow::Run(std::ostream& out, std::ostream& err)
         glFlush();
         window_.Swap();
         ++framesDrawn_;
-        fps_.Frame(SecondsSince(start_));
+        if (options_.Fps) {
+            fps_.Frame(SecondsSince(start));
+        }
         if (last) {
             glFinish();
-            out << FrameRateSummary(framesDrawn_, window_.Width(), window_.Height(), SecondsSince(start_), seed_,
+            out << FrameRateSummary(framesDrawn_, window_.Width(), window_.Height(), SecondsSince(start), seed_,
                                     CurrentRendererName())
                 << "\n";
             ending_ = Ending::FramesDone;

@@ -77,11 +77,8 @@ bool HasHexPrefix(const std::string& text)
 // are taken too, as a variable that says hex could only mean hex.
 std::optional<std::uint32_t> ParseEnvironmentWindowId(const std::string& text)
 {
-    const std::string digits = HasHexPrefix(text) ? text.substr(2) : text;
-    if (digits.empty() || digits.front() == '-' || digits.front() == '+') {
-        return std::nullopt;
-    }
-    return InWindowIdRange(ParseInteger(digits, 16));
+    // A sign is refused by the range (a number below 1) or by the reading.
+    return InWindowIdRange(ParseInteger(HasHexPrefix(text) ? text.substr(2) : text, 16));
 }
 
 Apply IntegerInto(long long lowest, long long highest, std::function<void(ShowOptions&, long long)> store)
@@ -228,14 +225,7 @@ std::string ResolveMode(ShowOptions& options, const Requests& requests, const ch
 
 std::optional<std::uint32_t> ParseWindowId(const std::string& text)
 {
-    if (HasHexPrefix(text)) {
-        const std::string digits = text.substr(2);
-        if (digits.front() == '-' || digits.front() == '+') {
-            return std::nullopt;
-        }
-        return InWindowIdRange(ParseInteger(digits, 16));
-    }
-    return InWindowIdRange(ParseInteger(text));
+    return InWindowIdRange(HasHexPrefix(text) ? ParseInteger(text.substr(2), 16) : ParseInteger(text));
 }
 
 ParsedOptions ParseShowOptions(const std::vector<std::string>& arguments, const char* screensaverWindow)
@@ -252,7 +242,7 @@ ParsedOptions ParseShowOptions(const std::vector<std::string>& arguments, const 
                 option = &candidate;
             }
         }
-        if (option == nullptr || argument.empty() || argument[0] != '-') {
+        if (option == nullptr) {
             parsed.Error = "unknown option '" + argument + "' (see --help)";
             return parsed;
         }
@@ -274,7 +264,7 @@ ParsedOptions ParseShowOptions(const std::vector<std::string>& arguments, const 
             parsed.Error = name + " " + error;
             return parsed;
         }
-        if (option->Where == Scope::Offscreen && name != "--offscreen") {
+        if (option->Where == Scope::Offscreen) {
             requests.OffscreenOnly.push_back(name);
         } else if (option->Where == Scope::Screen) {
             requests.ScreenOnly.push_back(name);
