@@ -29,14 +29,17 @@ def wine_env(paths, display=None):
     return env
 
 
-def start_display(paths):
-    log_file = paths.e2e / "xvfb.log"
-    with open(paths.e2e / "private-display.err", "wb") as err:
+def start_display(paths, folder=None):
+    """A private X server (tools/private-display) of the scenarios' screen
+    size, its log in folder (the e2e folder by default): (DISPLAY, its pid)."""
+    folder = folder or paths.e2e
+    log_file = folder / "xvfb.log"
+    with open(folder / "private-display.err", "wb") as err:
         result = subprocess.run([str(paths.tools / "private-display"), "--log", str(log_file),
                                  "--screen", f"{SCREEN[0]}x{SCREEN[1]}x24"],
                                 stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=err, timeout=120)
     if result.returncode != 0:
-        raise Failure("tools/private-display failed: " + (paths.e2e / "private-display.err").read_text())
+        raise Failure("tools/private-display failed: " + (folder / "private-display.err").read_text())
     values = {}
     for line in result.stdout.decode().splitlines():
         key, _, value = line.partition("=")
