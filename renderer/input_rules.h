@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 namespace vessmark {
 
@@ -53,12 +54,34 @@ struct InputAction {
 // from it or start another screen saver. The whole wParam is compared.
 bool SwallowsSysCommand(std::uintptr_t wParam);
 
+// One input the rules acted on, kept for the line that says why the show
+// ended: "it stops the moment it starts" is the commonest complaint about a
+// screen saver, and the answer is usually a mouse that reports tiny moves or
+// a program that takes the foreground.
+struct InputCause {
+    unsigned Message = 0;     // 0: none yet
+    std::uintptr_t Code = 0;  // the key's code, for key presses
+    double Seconds = 0;       // when, in seconds after the window appeared
+    long Distance = 0;        // mouse moves: from the reference position...
+    CursorPoint From;         // ...which was here...
+    CursorPoint To;           // ...to where the cursor was
+    bool FirstMove = false;   // the first mouse move, which never arms
+};
+
 class InputRules {
 public:
     int CloseArmed = 0;           // input seen: a close request is honoured
     int FirstMoveSeen = 0;        // the first mouse move has been taken in
     int PasswordDialogActive = 0; // the password dialog is up: input stands aside
     CursorPoint LastCursorPos;    // reference position for the mouse-move rule
+
+    // Seconds since the window appeared; the host sets it before each message.
+    double Now = 0;
+    InputCause ArmedBy;      // the input that armed the close
+    InputCause CloseAskedBy; // the input behind the latest close the rules asked for
+    int ClosesAsked = 0;     // closes the rules asked for and not yet received
+    bool LastCloseOwn = false; // the latest close request was one the rules asked for
+    double LastCloseAt = 0;    // and came at this time
 
     // The window is being created with the cursor at this position.
     void Start(CursorPoint cursor) { LastCursorPos = cursor; }
@@ -81,6 +104,16 @@ public:
     // The password was refused or the dialog cancelled: the show goes on, still
     // armed, and the mouse position after the dialog is the new reference.
     void PasswordRefused(CursorPoint cursor) { LastCursorPos = cursor; }
+
+private:
+    InputAction AskClose(InputAction action, const InputCause& cause);
+    void Arm(const InputCause& cause);
 };
+
+// The one line, in plain words, that a host writes when a close request has
+// been judged: why the show ends (an honoured request), or that the request
+// was ignored and why. `elsewhere` says, as far as the host can tell, what
+// took the activation, for when that is the cause. No line break, no prefix.
+std::string CloseReport(const InputRules& rules, bool honoured, const std::string& elsewhere = {});
 
 } // namespace vessmark

@@ -33,6 +33,7 @@ LRESULT CALLBACK BlankWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     if (message == WM_SYSCOMMAND && SwallowsSysCommand(wParam)) {
         return 0;
     }
+    StampInput(*host, message, wParam, lParam);
     const InputAction action = host->Input.HandleOnBlankScreen(message, wParam, ReadCursor);
     if (action.HideCursor) {
         SetCursor(nullptr);

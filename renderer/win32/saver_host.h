@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "frame_gate.h"
@@ -39,6 +40,8 @@ struct SaverHost {
     bool ContextCurrent = false;
     bool OutOfMemory = false; // the scene could not be built: creation was refused
     InputRules Input; // one set of rules for the show's window and the black ones
+    ULONGLONG ShownAt = 0;          // when the window appeared (GetTickCount64)
+    std::string ActivatedElsewhere; // what took the activation, when that ends the show
     Scene Scene;
     std::vector<HWND> BlankWindows; // the black windows on the other monitors
 };
@@ -55,6 +58,13 @@ inline SaverHost* BindHost(HWND window, UINT message, LPARAM lParam)
 }
 
 int RunSaverWindow(SaverHost& host);
+
+// Before the input rules see a message: the time since the window appeared,
+// and, when the activation goes elsewhere, where it went.
+void StampInput(SaverHost& host, UINT message, WPARAM wParam, LPARAM lParam);
+// Writes the line that says why the show ends (honoured) or that a close
+// request was ignored, to the debug output.
+void ReportClose(const SaverHost& host, bool honoured);
 
 // The cursor's position on the screen now.
 CursorPoint ReadCursor();

@@ -16,6 +16,7 @@ constexpr UINT SaverClassStyle = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
 // Inner layer: the input rules decide, this performs their answer.
 LRESULT InputWindowProc(SaverHost& host, HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    StampInput(host, message, wParam, lParam);
     const InputAction action = host.Input.Handle(message, wParam, ReadCursor);
     if (action.HideCursor) {
         SetCursor(nullptr);
@@ -25,6 +26,9 @@ LRESULT InputWindowProc(SaverHost& host, HWND window, UINT message, WPARAM wPara
     }
     switch (action.Reply) {
     case InputReply::ReturnZero:
+        if (message == WM_CLOSE) {
+            ReportClose(host, false);
+        }
         return 0;
     case InputReply::ReturnTrue:
         return TRUE;
@@ -33,6 +37,7 @@ LRESULT InputWindowProc(SaverHost& host, HWND window, UINT message, WPARAM wPara
             host.Input.PasswordRefused(ReadCursor());
             return 0;
         }
+        ReportClose(host, true);
         break;
     case InputReply::PassOn:
         break;
@@ -89,6 +94,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
     case WM_CREATE:
         host->Window = window;
+        host->ShownAt = GetTickCount64();
         host->Input.Start(ReadCursor());
         SetCursor(nullptr);
         break;

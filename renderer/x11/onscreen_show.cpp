@@ -172,6 +172,7 @@ bool ScreenShow::WriteOutput(std::ostream& err)
 
 Ending ScreenShow::Run(std::ostream& out, std::ostream& err)
 {
+    input_.ReportTo(err);
     Display* display = connection_.Get();
     SteadyTime::time_point start; // when the first frame was drawn
     while (ending_ == Ending::Running) {

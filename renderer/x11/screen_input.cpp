@@ -1,5 +1,7 @@
 #include "screen_input.h"
 
+#include <cstdio>
+
 namespace vessmark {
 
 namespace {
@@ -20,13 +22,32 @@ bool TakesFocusAway(const XFocusChangeEvent& focus)
     }
     return focus.detail != NotifyPointer && focus.detail != NotifyInferior && focus.detail != NotifyDetailNone;
 }
+
+// The window that holds the keyboard focus now, in words.
+std::string FocusHolder(Display* display)
+{
+    Window holder = 0;
+    int revertTo = 0;
+    if (display == nullptr || XGetInputFocus(display, &holder, &revertTo) == 0) {
+        return {};
+    }
+    if (holder == None) {
+        return "the keyboard focus went nowhere";
+    }
+    if (holder == PointerRoot) {
+        return "the keyboard focus follows the pointer";
+    }
+    char number[32];
+    std::snprintf(number, sizeof number, "0x%lx", holder);
+    return std::string("the keyboard focus went to window ") + number;
+}
 } // namespace
 
 std::optional<RuleMessage> ScreenInput::Translate(const XEvent& event)
 {
     switch (event.type) {
     case KeyPress:
-        return RuleMessage{msg::KeyDown, 0, {}};
+        return RuleMessage{msg::KeyDown, event.xkey.keycode, {}};
     case ButtonPress:
         switch (event.xbutton.button) {
         case LeftButton:
@@ -54,6 +75,7 @@ std::optional<RuleMessage> ScreenInput::Translate(const XEvent& event)
             return std::nullopt;
         }
         focused_ = false;
+        focusWentTo_ = FocusHolder(event.xfocus.display);
         return RuleMessage{msg::ActivateApp, 0, {}};
     case ClientMessage:
         if (event.xclient.message_type == protocols_ && event.xclient.format == 32
@@ -74,6 +96,7 @@ bool ScreenInput::EndsShow(const XEvent& event)
 
 bool ScreenInput::Perform(const RuleMessage& message)
 {
+    rules_.Now = std::chrono::duration<double>(std::chrono::steady_clock::now() - shownAt_).count();
     const auto cursor = [&message] { return message.Cursor; };
     InputAction action = rules_.Handle(message.Message, message.WParam, cursor);
     if (action.PostClose) {
@@ -81,10 +104,16 @@ bool ScreenInput::Perform(const RuleMessage& message)
         // would see; X has no queue of ours to post it to, so it is handled
         // at once.
         action = rules_.Handle(msg::Close, 0, cursor);
+    } else if (message.Message != msg::Close) {
+        return false;
     }
     // An armed close goes to the password check, which exists only on
     // Windows 9x: here it always lets the show end.
-    return action.Reply == InputReply::AskPassword;
+    const bool ends = action.Reply == InputReply::AskPassword;
+    if (report_ != nullptr) {
+        *report_ << "vessmark-show: " << CloseReport(rules_, ends, focusWentTo_) << std::endl;
+    }
+    return ends;
 }
 
 } // namespace vessmark

@@ -6,8 +6,11 @@
 
 #include <X11/Xlib.h>
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
+#include <ostream>
+#include <string>
 
 #include "input_rules.h"
 
@@ -28,7 +31,15 @@ public:
 
     // The window is being created with the pointer at this screen position:
     // the reference for the mouse-move rule.
-    void Start(CursorPoint pointer) { rules_.Start(pointer); }
+    void Start(CursorPoint pointer)
+    {
+        rules_.Start(pointer);
+        shownAt_ = std::chrono::steady_clock::now();
+    }
+
+    // Where the line goes that says why the show ends, or that a close
+    // request was ignored (standard error, by the Linux convention).
+    void ReportTo(std::ostream& report) { report_ = &report; }
 
     // Feeds one event through the rules. True when the show must end now.
     bool EndsShow(const XEvent& event);
@@ -47,6 +58,9 @@ private:
     Atom protocols_;
     Atom deleteWindow_;
     bool focused_ = false; // the window holds the keyboard focus, so it can lose it
+    std::chrono::steady_clock::time_point shownAt_ = std::chrono::steady_clock::now();
+    std::ostream* report_ = nullptr;
+    std::string focusWentTo_; // the window that took the keyboard focus, when that ends the show
 };
 
 } // namespace vessmark

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 namespace vessmark {
 namespace {
 
@@ -146,6 +149,52 @@ TEST_F(InputRulesTest, CursorStaysHiddenOverTheWindow)
     EXPECT_TRUE(Send(msg::ShowWindow, 1).HideCursor);
     EXPECT_FALSE(Send(msg::ShowWindow, 0).HideCursor);
     EXPECT_EQ(Send(msg::ShowWindow, 1).Reply, InputReply::PassOn);
+}
+
+// The line a host writes when a close request has been judged names what
+// ended the show, or says why a request was ignored.
+TEST_F(InputRulesTest, CloseReportSaysWhatEndedTheShowOrWhyARequestWasIgnored)
+{
+    auto closeAt = [this](double seconds) {
+        rules.Now = seconds;
+        return Send(msg::Close).Reply == InputReply::AskPassword;
+    };
+    rules.Now = 0.25;
+    MoveTo(900, 700); // the first move: asks for a close that is ignored
+    EXPECT_FALSE(closeAt(0.25));
+    EXPECT_EQ(CloseReport(rules, false), "a close request 0.25 s after the window appeared is ignored: the first "
+                                         "mouse move, 700 px (from 500,400 to 900,700), does not count as input.");
+    EXPECT_FALSE(closeAt(0.5)); // from another program: nothing armed yet
+    EXPECT_NE(CloseReport(rules, false).find("from another program 0.50 s after the window appeared is ignored"),
+              std::string::npos);
+
+    rules.Now = 1.5;
+    MoveTo(500, 400); // a second move that moved nothing still arms
+    EXPECT_TRUE(closeAt(2.0));
+    EXPECT_EQ(CloseReport(rules, true),
+              "the show ends 2.00 s after its window appeared, on a close request from another program, accepted "
+              "because of a mouse move of 0 px (from 500,400 to 500,400) at 1.50 s.");
+
+    rules.Now = 3.0;
+    MoveTo(503, 403); // 6 px: the rules' own close
+    EXPECT_TRUE(closeAt(3.01));
+    EXPECT_EQ(CloseReport(rules, true), "the show ends 3.01 s after its window appeared, on a mouse move of 6 px "
+                                        "(from 500,400 to 503,403).");
+
+    const std::pair<unsigned, const char*> presses[] = {
+        {msg::KeyDown, "a key press (key code 0x41)"},
+        {msg::SysKeyDown, "a key press with Alt or F10 (key code 0x41)"},
+        {msg::LButtonDown, "the left mouse button"},
+        {msg::RButtonDown, "the right mouse button"},
+        {msg::MButtonDown, "the middle mouse button"},
+        {msg::ActivateApp, "a switch to another program (to the probe)"},
+    };
+    for (const auto& [message, words] : presses) {
+        Send(message, message == msg::ActivateApp ? 0 : 0x41);
+        EXPECT_TRUE(closeAt(4.0));
+        EXPECT_EQ(CloseReport(rules, true, "to the probe"),
+                  std::string("the show ends 4.00 s after its window appeared, on ") + words + ".");
+    }
 }
 
 // The black windows on the other monitors share the rules with the show's
