@@ -67,10 +67,14 @@ def run(paths, name):
         except shutil.Error:
             pass  # sockets (a sound server's) cannot be copied; every file was
 
+        said = session.show_said()
+        if said:
+            (artifacts / "show-said.txt").write_text("".join(line + "\n" for line in said))
         if isinstance(error, Failure):
             log(f"FAILED: {error}")
         else:
             traceback.print_exc()
+        log("the show said: " + (" | ".join(said) if said else "nothing"))
         log(f"screenshot: {shot}; outputs: {artifacts}")
         return 1
     finally:

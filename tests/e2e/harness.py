@@ -15,10 +15,12 @@ the caller: Wine's helper processes inherit them, and a pipe held by one of
 them would keep CTest waiting.
 """
 
+import codecs
 import ctypes
 import ctypes.util
 import json
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -46,6 +48,14 @@ EXIT_DEADLINE = 20.0
 PROBE_DEADLINE = 60.0
 # A "nothing happens" check watches this long, then proves the show is alive.
 SETTLE = 1.5
+
+# The renderer says why it ends (or that it ignored a close request) on the
+# debug output. Wine 8 writes that output as a warning of its "seh" channel on
+# the program's standard error (later versions name the channel "debugstr"):
+#   0130:warn:seh:OutputDebugStringA "Vessmark: the show ends ...\n"
+# Every Wine program of a scenario runs with that one channel on.
+WINE_DEBUG = "-all,warn+seh,warn+debugstr"
+DEBUG_OUTPUT = re.compile(r':OutputDebugString[AW] "(.*)"\s*$')
 
 
 class Failure(Exception):
@@ -220,7 +230,7 @@ class Session:
         self.env = dict(os.environ)
         self.env.update({
             "WINEPREFIX": str(paths.prefix),
-            "WINEDEBUG": "-all",
+            "WINEDEBUG": WINE_DEBUG,
             "WINEDLLOVERRIDES": "mscoree,mshtml=",
             "DISPLAY": self.state["display"],
         })
@@ -330,6 +340,29 @@ class Session:
             stop_pid(pid, str(self.work.name))
         self.sound_server = None
 
+    def show_said(self, proc=None):
+        """What the renderers wrote to the debug output: lines such as
+        "Vessmark: the show ends 1.02 s after its window appeared, on a key
+        press (key code 0x41)." From one process's standard error (a renderer
+        started by Vessmark.scr writes to the front end's), or from every
+        process of the scenario in the order they were started."""
+        outputs = [proc.err_path] if proc is not None else sorted(self.work.glob("*.err"))
+        lines = []
+        for err in outputs:
+            for raw in err.read_text(errors="replace").splitlines():
+                match = DEBUG_OUTPUT.search(raw)
+                if match:
+                    # Wine escapes the text as C does; non-ASCII bytes as \xNN.
+                    text = codecs.decode(match.group(1), "unicode_escape").encode("latin-1").decode(
+                        "utf-8", errors="replace")
+                    lines.append(text.strip())
+        return lines
+
+    def said_why(self, proc=None):
+        """The renderer's lines, for a failure message."""
+        lines = self.show_said(proc)
+        return "; the show said: " + " | ".join(lines) if lines else "; the show said nothing"
+
     def screenshot(self, path):
         path.parent.mkdir(parents=True, exist_ok=True)
         try:
@@ -425,17 +458,19 @@ class Session:
         end = time.monotonic() + SETTLE
         while time.monotonic() < end:
             if show.proc.poll() is not None:
-                raise Failure(f"the show ended (exit code {show.proc.returncode}) after {why}")
+                raise Failure(f"the show ended (exit code {show.proc.returncode}) after {why}{self.said_why(show.proc)}")
             time.sleep(0.05)
-        state = self.window(show.hwnd)
-        if state is None or state.get("visible") != "1":
-            raise Failure(f"the show's window is gone or hidden after {why}: {state}")
+        rc, state = self.probe("show", show.hwnd)
+        if rc != 0 or state.get("visible") != "1":
+            raise Failure(f"the show's window is gone or hidden after {why} (probe show: exit code {rc}, "
+                          f"{state}){self.said_why(show.proc)}")
         if show.proc.poll() is not None:
-            raise Failure(f"the show ended (exit code {show.proc.returncode}) after {why}")
+            raise Failure(f"the show ended (exit code {show.proc.returncode}) after {why}{self.said_why(show.proc)}")
         log(f"still running {SETTLE:.1f} s after {why}")
 
-    def expect_ends(self, show, why, deadline=EXIT_DEADLINE):
-        """The show must end by itself, with exit code 0, its window gone."""
+    def expect_ends(self, show, why, said=None, deadline=EXIT_DEADLINE):
+        """The show must end by itself, with exit code 0, its window gone, and
+        say once why it ended (naming `said`, when given)."""
         started = time.monotonic()
         try:
             rc = show.proc.wait(timeout=deadline)
@@ -443,11 +478,15 @@ class Session:
             raise Failure(f"the show still runs {deadline:.0f} s after {why}") from None
         took = time.monotonic() - started
         if rc != 0:
-            raise Failure(f"the show ended with exit code {rc} after {why}")
+            raise Failure(f"the show ended with exit code {rc} after {why}{self.said_why(show.proc)}")
         rc, values = self.probe("find", SAVER_CLASS, SHOW_CAPTION)
         if rc == 0:
             raise Failure(f"the show's window is still there after its exit: {values}")
-        log(f"ended with exit code 0, {took:.2f} s after {why}")
+        # The show says once why it ended, and that it was this input.
+        ends = [line for line in self.show_said(show.proc) if "the show ends" in line]
+        if len(ends) != 1 or (said is not None and said not in ends[0]):
+            raise Failure(f"after {why} the show said {ends}, expected one line naming {said!r}")
+        log(f"ended with exit code 0, {took:.2f} s after {why}: {ends[0]}")
 
 
 class Show:

@@ -189,8 +189,35 @@ def activation_loss(s):
     show = start(s)
     other, values = s.start_window_helper(["activate"], "activate")
     log(f"another program's window {values['hwnd']} took the foreground: foreground={values['foreground']}")
-    s.expect_ends(show, "another window was activated")
+    # The line names the program and the window that took the activation.
+    s.expect_ends(show, "another window was activated",
+                  said=f"on a switch to another program (process {int(values['pid'])} probe.exe, window ")
     other.kill()
+
+
+def says_why_it_ends(s):
+    """The show says on the debug output, once, why it ended, and that it
+    ignored a close request: a WM_CLOSE from another program before any input
+    is ignored, then a move of 5 px ends the show; a button ends the next, a
+    key the third."""
+    show = start(s)
+    s.probe_ok("post", show.hwnd, WM_CLOSE, 0, 0)
+    s.sync(show)
+    s.move_by(1, 0)  # never the 5 px move's first move (see move_by_5_px)
+    s.sync(show)
+    s.move_by(3, 2)
+    x, y = CENTRE[0] + 1, CENTRE[1]
+    s.expect_ends(show, "a WM_CLOSE and a mouse move of 5 px",
+                  said=f"on a mouse move of 5 px (from {x},{y} to {x + 3},{y + 2}).")
+    ignored = [line for line in s.show_said(show.proc) if "is ignored" in line]
+    if len(ignored) != 1 or not ignored[0].startswith("Vessmark: a close request from another program ") or \
+            not ignored[0].endswith("no key, mouse button, mouse move or switch to another program has come yet."):
+        raise Failure(f"the show did not say once that it ignored the WM_CLOSE: {s.show_said(show.proc)}")
+    for give, said in ((lambda: s.click(1), "on the left mouse button."),
+                       (lambda: s.press_key("a"), "on a key press (key code 0x41).")):
+        show = start(s)
+        give()
+        s.expect_ends(show, said, said=said)
 
 
 # --- what does not end it ----------------------------------------------------
@@ -257,6 +284,9 @@ def first_move_jump(s):
     if s.cursor() != (500, 400):
         raise Failure(f"the pointer is at {s.cursor()}, not at (500, 400)")
     s.expect_running(show, "a first mouse move of 300+200 px")
+    if not any(line.endswith("the first mouse move, 500 px (from 200,200 to 500,400), does not count as input.")
+               for line in s.show_said(show.proc)):
+        raise Failure(f"the show did not say that it ignored the first move: {s.show_said(show.proc)}")
     # The first move did not arm the close either: a WM_CLOSE from outside is
     # still refused.
     s.probe_ok("post", show.hwnd, WM_CLOSE, 0, 0)
@@ -440,6 +470,7 @@ SCENARIOS = {
     "middle_button": button(2, "middle"),
     "right_button": button(3, "right"),
     "activation_loss": activation_loss,
+    "says_why_it_ends": says_why_it_ends,
     "button_release_alone": button_release_alone,
     "wheel_alone": wheel_alone,
     "close_before_input": close_before_input,

@@ -271,10 +271,11 @@ def shows_swarm(picture, region=None):
 
 
 # The full-screen show.
-def full_screen_show(session, *arguments):
+def full_screen_show(session, *arguments, new_display=True):
     """Starts the full-screen show and waits until it covers the screen with
     the keyboard focus; returns the show and its window."""
-    session.start_display()
+    if new_display:
+        session.start_display()
     session.xdotool("mousemove", "100", "100")  # a known reference for the mouse-move rule
     session.cursor_before = session.x.cursor_opaque_pixels()
     show = session.start_show(*arguments)
@@ -393,6 +394,35 @@ def scenario_fullscreen_focus_loss_ends(session):
     other = session.x.create_window(50, 50, name="another program")
     session.x.take_focus(other)
     show.expect_exit(0)
+
+
+def scenario_fullscreen_says_why_it_ends(session):
+    """One line on standard error says why the show ended, and one that a
+    close request was ignored: a close request before any input, then a move
+    of 5 px; a button ends the next show, a key the third, the focus going
+    to another window the fourth."""
+    show, window_id = full_screen_show(session)
+    session.x.request_close(window_id)
+    session.xdotool("mousemove", "101", "100")
+    session.xdotool("mousemove", "104", "102")
+    show.expect_exit(0)
+    lines = show.stderr().splitlines()
+    if len(lines) != 2 or not lines[0].startswith("vessmark-show: a close request from another program ") or \
+            not lines[0].endswith(" is ignored: no key, mouse button, mouse move or switch to another program "
+                                  "has come yet.") or \
+            not lines[1].endswith("on a mouse move of 5 px (from 101,100 to 104,102)."):
+        raise Failure(f"the close request and the move are not reported as they happened: {lines}")
+    for give, said in ((lambda: session.xdotool("click", "1"), "on the left mouse button."),
+                       (lambda: session.xdotool("key", "a"), "on a key press (key code 0x"),
+                       (lambda: session.x.take_focus(session.x.create_window(50, 50, name="another program")),
+                        "on a switch to another program (the keyboard focus went to window 0x")):
+        show, _ = full_screen_show(session, new_display=False)
+        give()
+        show.expect_exit(0)
+        lines = show.stderr().splitlines()
+        if len(lines) != 1 or not lines[0].startswith("vessmark-show: the show ends ") or said not in lines[0]:
+            raise Failure(f"expected one line naming {said!r}: {lines}")
+        log(lines[0])
 
 
 def scenario_fullscreen_sigterm(session):
@@ -615,6 +645,7 @@ SCENARIOS = {
     "fullscreen.first_move_jump_goes_on": scenario_fullscreen_first_move_jump_goes_on,
     "fullscreen.close_request_before_input_ignored": scenario_fullscreen_close_request_before_input_ignored,
     "fullscreen.focus_loss_ends": scenario_fullscreen_focus_loss_ends,
+    "fullscreen.says_why_it_ends": scenario_fullscreen_says_why_it_ends,
     "fullscreen.sigterm": scenario_fullscreen_sigterm,
     "window.fills_follows_resize_ends_on_sigterm": scenario_window_fills_follows_resize_ends_on_sigterm,
     "window.destroyed_ends": scenario_window_destroyed_ends,
