@@ -33,7 +33,9 @@ MARK_PICTURE_TWIPS = 180
 KIND_LABELS = {0: (540, 1140, 345, 195), 1: (540, 840, 645, 195), 2: (540, 1440, 900, 195)}
 FILE_LABEL = (1020, 1740, 5355, 435)
 SET_TWIPS = (1095, 375)
-REPEAT_HEIGHT_TWIPS = 300
+SET_TWIPS_PLACE = (4800, 3000) + SET_TWIPS  # on the dialog
+REPEAT_TWIPS = (1380, 780, 615, 300)         # on the panel
+REPEAT_HEIGHT_TWIPS = REPEAT_TWIPS[3]
 TRACK_ITEMS = 31
 
 WS_DISABLED = 0x08000000
@@ -740,6 +742,67 @@ def high_dpi(s):
         end_prefix_session(s, env)
 
 
+def dpi_change(s):
+    """WM_DPICHANGED for 144 dpi, then for 96, as Windows sends it when the
+    dialog is dragged onto a monitor of another scale (sent by the probe:
+    Wine has one scale for all monitors). Each time the window stands where
+    the message suggests with its client area at its twips (719 x 378, then
+    479 x 252), "設定" and the track box where their twips put them, the
+    painted background reaches the new right edge, "ｷｬﾝｾﾙ" shows its face at
+    its new size, and a click on a kind's label chooses that kind. Back at
+    96 dpi with the kind of the start, the dialog looks exactly as it did."""
+    wav = tone(s, "loop tone.wav")
+    saver = saver_with(s, 0, 0, wav)
+    d = Dialog(s, saver)
+    d.expect_kind(0, "kind 0 at load")
+    first = s.work / "dialog-at-load.png"
+    d.crop(first)
+    for dpi, corner, kind in ((144, (60, 40), 1), (96, (100, 80), 0)):
+        left, top, right, bottom = map(int, d.state({"hwnd": d.hwnd})["rect"].split(","))
+        width, height = (round(v * dpi / d.dpi) for v in (right - left, bottom - top))
+        s.probe_ok("dpi", d.hwnd, dpi, corner[0], corner[1], corner[0] + width, corner[1] + height, 10000)
+        d.read_controls()
+        client = tuple(twips_to_pixels(t, dpi) for t in CLIENT_TWIPS)
+        placed = tuple(map(int, d.state({"hwnd": d.hwnd})["rect"].split(",")))[:2]
+        problems = []
+        if (d.client[2], d.client[3]) != client or placed != corner:
+            problems.append(f"client area {d.client[2]}x{d.client[3]} at {placed}, expected {client} at {corner}")
+        for name, control, twips in (("設定", d.set, SET_TWIPS_PLACE), ("the track box", d.combo, REPEAT_TWIPS)):
+            rect = tuple(map(int, control["rect"].split(",")))
+            expected = tuple(twips_to_pixels(t, dpi) for t in twips[:2]) + tuple(
+                twips_to_pixels(a, dpi) + twips_to_pixels(b, dpi) for a, b in zip(twips[:2], twips[2:]))
+            if rect != expected:
+                problems.append(f"{name} at {rect}, expected {expected}")
+        if problems:
+            raise Failure(f"at {dpi} dpi: " + "; ".join(problems))
+        # The client area's right edge, at mid-height: the band's pale lavender.
+        edge = (d.panel_origin[0] - d.px(PANEL_TWIPS[0]) + d.client[2] - 3,
+                d.panel_origin[1] - d.px(PANEL_TWIPS[1]) + d.client[3] // 2)
+        wait_until(lambda: is_lavender(d.screen.region(*edge, 1, 1)(0, 0)),
+                   f"the painted background reaches the right edge at {dpi} dpi")
+        c_left, c_top, c_right, c_bottom = map(int, d.state(d.cancel)["rect"].split(","))
+
+        def normal_face():
+            pixel = d.screen.region(c_left, c_top, c_right - c_left, c_bottom - c_top)
+            return not mismatches(pixel, face_checks("Normal", False, c_right - c_left, c_bottom - c_top, dpi))
+        wait_until(normal_face, f"ｷｬﾝｾﾙ shows its face at {dpi} dpi")
+        d.press_kind(kind)
+        s.move_to(2, 2)
+        d.expect_kind(kind, f"a click on the label of kind {kind} at {dpi} dpi")
+        log(f"at {dpi} dpi: client {client[0]}x{client[1]} at {corner}, 設定 and the track box in place, "
+            f"ｷｬﾝｾﾙ {c_right - c_left}x{c_bottom - c_top} with its face, kind {kind} chosen by its label")
+    d.sync()
+    again = s.work / "dialog-back-at-96dpi.png"
+    d.crop(again)
+    differing = subprocess.run(["compare", "-metric", "AE", str(first), str(again), "null:"],
+                               stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=60).stderr.strip()
+    if differing != "0":
+        raise Failure(f"back at 96 dpi the dialog differs from the one at load in {differing} pixels")
+    log("back at 96 dpi the dialog is pixel for pixel as it was at load")
+    d.s.press_key("Escape")
+    d.expect_ends("Esc", time.monotonic())
+
+
 SCENARIOS = {
     "load.cd": load_cd,
     "load.file": load_file,
@@ -758,4 +821,5 @@ SCENARIOS = {
     "folder.japanese": folder_outside_code_page("ソフト/Vessmark"),
     "folder.cyrillic": folder_outside_code_page("Программы/Vessmark"),
     "high_dpi": high_dpi,
+    "dpi_change": dpi_change,
 }

@@ -189,6 +189,33 @@ SettingsDialogWindow::~SettingsDialogWindow()
     }
 }
 
+void SettingsDialogWindow::MakeIcons()
+{
+    // The system's sizes are for its own resolution; this window's may differ.
+    const int dpi = Dpi();
+    HICON big = MakeIcon(DrawDialogIcon(MulDiv(DialogIconSize, dpi, forms::StandardDpi)));
+    HICON small = MakeIcon(DrawDialogIcon(MulDiv(GetSystemMetrics(SM_CXSMICON), dpi, forms::SystemDpi())));
+    SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    for (HICON old : {bigIcon_, smallIcon_}) {
+        if (old != nullptr) {
+            DestroyIcon(old);
+        }
+    }
+    bigIcon_ = big;
+    smallIcon_ = small;
+}
+
+void SettingsDialogWindow::OnDpiChanged()
+{
+    // The controls of the form layer have placed themselves; the system's
+    // combo box, the icons and the painted backgrounds are made again here.
+    repeat_.Rescale();
+    MakeIcons();
+    PaintBackground();
+    PaintPanel();
+}
+
 bool SettingsDialogWindow::Make()
 {
     // A fixed frame with only the close box: no minimize, no maximize.
@@ -197,10 +224,7 @@ bool SettingsDialogWindow::Make()
         return false;
     }
     SetFont(layout::DialogFont);
-    bigIcon_ = MakeIcon(DrawDialogIcon(DialogIconSize));
-    smallIcon_ = MakeIcon(DrawDialogIcon(GetSystemMetrics(SM_CXSMICON)));
-    SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
-    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+    MakeIcons();
 
     for (std::size_t i = 0; i < markStores_.size(); ++i) {
         markStores_[i].SetBounds(layout::MarkStores[i]);
