@@ -554,7 +554,26 @@ void Form::ShowModal(HWND owner)
     }
     ShowWindow(Handle(), SW_SHOW);
     MSG message{};
+    // An Alt release after Alt was held with another key is no menu key, as
+    // on Windows. Wine takes it for one when a control handled that key
+    // itself (the combo box's Alt+Down), and its menu mode then takes the keys
+    // meant for the control: such a release goes no further.
+    // (Wine names the key VK_LMENU or VK_RMENU, and may report its release
+    // as WM_KEYUP.)
+    bool altWithKey = false;
     while (Handle() != nullptr && GetMessageW(&message, nullptr, 0, 0) > 0) {
+        const bool alt = message.wParam == VK_MENU || message.wParam == VK_LMENU || message.wParam == VK_RMENU;
+        const bool repeat = (message.lParam & (1 << 30)) != 0;
+        if (message.message == WM_SYSKEYDOWN || message.message == WM_KEYDOWN) {
+            if (!alt) {
+                altWithKey = altWithKey || message.message == WM_SYSKEYDOWN;
+            } else if (!repeat) {
+                altWithKey = false;
+            }
+        } else if ((message.message == WM_SYSKEYUP || message.message == WM_KEYUP) && alt && altWithKey) {
+            altWithKey = false;
+            continue;
+        }
         if (!IsDialogMessageW(Handle(), &message)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);

@@ -41,7 +41,7 @@ TRACK_ITEMS = 31
 WS_DISABLED = 0x08000000
 WS_MINIMIZEBOX, WS_MAXIMIZEBOX, WS_SYSMENU = 0x00020000, 0x00010000, 0x00080000
 WM_NCHITTEST, HTCLOSE = 0x0084, 20
-CB_GETCOUNT = 0x0146
+CB_GETCOUNT, CB_GETDROPPEDSTATE = 0x0146, 0x0157
 
 STATE_DEADLINE = 10.0  # a click's or key's effect; seen in well under a second
 SETTLE = 1.0           # watched before concluding that nothing happens
@@ -558,11 +558,13 @@ def read_only_file(s):
 
 def keyboard(s):
     """Tab from the group of kinds through the enabled controls in order and
-    round; Shift+Tab back; Up and Down move the choice in screen order
-    (audio CD, none, music file) without wrapping, enabling the controls as
-    a press would; Enter on the group does nothing; Space on "設定" saves."""
+    round; in the track box Alt+Down and F4 open its list, Up and Down move
+    through it, Enter chooses and closes, Esc closes the list only; Shift+Tab
+    back; Up and Down move the choice in screen order (audio CD, none, music
+    file) without wrapping, enabling the controls as a press would; Enter on
+    the group does nothing; Space on "設定" saves."""
     wav = tone(s, "loop tone.wav")
-    saver = saver_with(s, 1, 0, wav)
+    saver = saver_with(s, 1, 3, wav)
     d = Dialog(s, saver)
     names = {d.group["hwnd"]: "group", d.edit["hwnd"]: "track box", d.browse["hwnd"]: "...",
              d.set["hwnd"]: "設定", d.cancel["hwnd"]: "ｷｬﾝｾﾙ", d.other["hwnd"]: "その他の作品"}
@@ -581,6 +583,27 @@ def keyboard(s):
         log(f"{why}: Tab goes {' -> '.join(order + order[:1])}")
 
     tab_round(["group", "track box", "設定", "ｷｬﾝｾﾙ", "その他の作品"], "kind 1")
+    # The track box's list as in any editable drop-down: Alt+Down or F4 open
+    # it, Up and Down move through it, Enter chooses and closes, Esc closes
+    # the list only.
+    s.press_key("Tab")
+    expect_focus("track box", "Tab to the track box")
+
+    def list_shown(why, dropped, text):
+        def shown():
+            answer = s.probe_ok("send", d.combo["hwnd"], CB_GETDROPPEDSTATE, 0, 0, 10000).get("result")
+            return answer == str(int(dropped)) and d.track_text() == text
+        wait_until(shown, f"{why}: the list {'open' if dropped else 'closed'}, the box showing {text!r}")
+    for keys, dropped, text in ((["alt+Down"], True, "3"), (["Down", "Down"], True, "5"), (["Up"], True, "4"),
+                                (["Return"], False, "4"), (["F4"], True, "4"), (["Escape"], False, "4")):
+        for key in keys:
+            s.press_key(key)
+        list_shown("+".join(keys), dropped, text)
+    d.sync()
+    d.expect_open("Esc with the list open")
+    expect_focus("track box", "the list closed")
+    log("the list: Alt+Down opens, Down and Up move, Enter chooses and closes, F4 opens, Esc closes it only")
+    s.press_key("shift+Tab")
     s.press_key("shift+Tab")
     expect_focus("その他の作品", "Shift+Tab")
     s.press_key("shift+Tab")
@@ -613,7 +636,7 @@ def keyboard(s):
     pressed = time.monotonic()
     s.press_key("space")
     d.expect_ends("Space on 設定", pressed)
-    expect_settings(saver, 2, 0, wav, "kind chosen with the arrows, Space on 設定")
+    expect_settings(saver, 2, 4, wav, "kind chosen with the arrows, track 4 from the list, Space on 設定")
 
 
 def second_start(s):
