@@ -114,6 +114,13 @@ KindSelection SelectionFor(std::int16_t kind)
     return selection;
 }
 
+bool KindPressMovesFocus(FocusedControl focused, std::int16_t kind)
+{
+    const KindSelection selection = SelectionFor(kind);
+    return (focused == FocusedControl::TrackBox && !selection.RepeatEnabled) ||
+           (focused == FocusedControl::Browse && !selection.BrowseEnabled);
+}
+
 std::optional<std::int16_t> NeighbourKind(std::int16_t kind, int direction)
 {
     const auto row = std::find(KindRows.begin(), KindRows.end(), kind);

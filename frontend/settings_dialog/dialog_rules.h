@@ -73,6 +73,13 @@ struct KindSelection {
 // Kinds outside 0..2 select nothing and enable neither control.
 KindSelection SelectionFor(std::int16_t kind);
 
+// Which control has the keyboard focus when a kind is pressed.
+enum class FocusedControl { Other, TrackBox, Browse };
+// Whether the press moves the focus to the group of kinds: only when the
+// control that has it is about to be switched off. Otherwise the focus, and
+// the look it gives a button, stay where they are.
+bool KindPressMovesFocus(FocusedControl focused, std::int16_t kind);
+
 // The kinds in the order their rows stand on screen: audio CD, none, file.
 // The kind an arrow key moves to (direction -1 up, +1 down), without
 // wrapping: nothing at either end. With no kind selected, down selects the

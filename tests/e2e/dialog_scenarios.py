@@ -399,14 +399,19 @@ def load_file(s):
 
 
 def set_cd_track(s):
-    """"音楽CD", 5 typed in the track box, "設定": the file holds 1, 5 and the
-    path as it was."""
+    """"音楽CD", 5 typed in the track box, "音楽CD" pressed again (the caret
+    stays in the box), "設定": the file holds 1, 5 and the path as it was."""
     wav = tone(s, "loop tone.wav")
     saver = saver_with(s, 2, 0, wav)
     d = Dialog(s, saver)
     d.press_kind(1)
     d.expect_kind(1, "a click on 音楽CD")
     d.type_track("5")
+    d.press_kind(1)
+    d.sync()
+    if d.focus().get("focus") != d.edit["hwnd"]:
+        raise Failure(f"a click on the chosen 音楽CD took the focus from the track box to {d.focus()}")
+    log("a click on the chosen 音楽CD leaves the focus in the track box")
     pressed = time.monotonic()
     d.click(d.set)
     d.expect_ends("設定", pressed)
@@ -562,7 +567,8 @@ def keyboard(s):
     through it, Enter chooses and closes, Esc closes the list only; Shift+Tab
     back; Up and Down move the choice in screen order (audio CD, none, music
     file) without wrapping, enabling the controls as a press would; Enter on
-    the group does nothing; Space on "設定" saves."""
+    the group does nothing; a click on the chosen kind leaves the focus on
+    "設定", where Space saves."""
     wav = tone(s, "loop tone.wav")
     saver = saver_with(s, 1, 3, wav)
     d = Dialog(s, saver)
@@ -633,6 +639,18 @@ def keyboard(s):
     s.press_key("Tab")
     s.press_key("Tab")
     expect_focus("設定", "Tab to 設定")
+    # A click on a kind leaves the focus, and 設定's focused look, alone.
+    d.press_kind(2)
+    s.move_to(2, 2)
+    d.sync()
+    if focused() != "設定":
+        raise Failure(f"a click on MP3、WAV took the focus from 設定 to {focused()}")
+    s_left, s_top, s_right, s_bottom = map(int, d.state(d.set)["rect"].split(","))
+    wrong = mismatches(d.screen.region(s_left, s_top, s_right - s_left, s_bottom - s_top),
+                       face_checks("Selected", False, s_right - s_left, s_bottom - s_top, d.dpi))
+    if wrong:
+        raise Failure("after a click on MP3、WAV 設定 lost its focused look: " + "; ".join(wrong))
+    log("a click on the chosen MP3、WAV leaves 設定 focused, with its focused look")
     pressed = time.monotonic()
     s.press_key("space")
     d.expect_ends("Space on 設定", pressed)

@@ -306,9 +306,16 @@ bool SettingsDialogWindow::ShowDialog()
 
 void SettingsDialogWindow::KindPressed(std::int16_t kind)
 {
-    // As a radio button: the press takes the focus to the group, before the
-    // control that had it may be switched off.
-    if (GetFocus() != kindGroup_.Handle()) {
+    // The focus moves to the group only from a control this press switches
+    // off, before it goes off.
+    const HWND focus = GetFocus();
+    FocusedControl focused = FocusedControl::Other;
+    if (focus != nullptr && (focus == repeat_.Handle() || IsChild(repeat_.Handle(), focus))) {
+        focused = FocusedControl::TrackBox; // its edit field has the caret
+    } else if (focus != nullptr && focus == browse_.Handle()) {
+        focused = FocusedControl::Browse;
+    }
+    if (KindPressMovesFocus(focused, kind)) {
         SetFocus(kindGroup_.Handle());
     }
     dialog_.ChooseKind(kind);

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <map>
 
 #include "fakes.h"
@@ -114,6 +115,24 @@ TEST(KindSelection, EachKindEnablesItsOwnControlOnly)
         EXPECT_EQ(s.SelectedMark, c.mark) << c.kind;
         EXPECT_EQ(s.RepeatEnabled, c.repeat) << c.kind;
         EXPECT_EQ(s.BrowseEnabled, c.browse) << c.kind;
+    }
+}
+
+TEST(KindSelection, APressMovesTheFocusOnlyOffAControlItSwitchesOff)
+{
+    using F = FocusedControl;
+    // For kinds 0, 1, 2, and one the file should not hold.
+    const std::int16_t kinds[] = {0, 1, 2, 5};
+    const std::map<F, std::array<bool, 4>> moves = {
+        {F::Other, {false, false, false, false}},
+        {F::TrackBox, {true, false, true, true}},
+        {F::Browse, {true, true, false, true}},
+    };
+    for (const auto& [focused, expected] : moves) {
+        for (std::size_t k = 0; k < 4; ++k) {
+            EXPECT_EQ(KindPressMovesFocus(focused, kinds[k]), expected[k])
+                << "focus " << static_cast<int>(focused) << ", kind " << kinds[k];
+        }
     }
 }
 
