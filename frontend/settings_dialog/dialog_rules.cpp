@@ -90,9 +90,27 @@ std::vector<std::string> TrackItems()
     return items;
 }
 
+std::string FoldFullWidthNumber(std::string_view text)
+{
+    // U+FF0B "＋", U+FF0D "－", U+FF0E "．" and U+FF10..U+FF19 "０".."９" are
+    // EF BC 8B, 8D, 8E and 90..99 in UTF-8: the ASCII character 0xE0 lower.
+    std::string folded;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool fullWidth = i + 2 < text.size() && text[i] == '\xEF' && text[i + 1] == '\xBC';
+        const auto third = fullWidth ? static_cast<unsigned char>(text[i + 2]) : 0u;
+        if (third == 0x8B || third == 0x8D || third == 0x8E || (third >= 0x90 && third <= 0x99)) {
+            folded += static_cast<char>(third - 0x60);
+            i += 2;
+        } else {
+            folded += text[i];
+        }
+    }
+    return folded;
+}
+
 std::int16_t TrackNumberFromText(std::string_view text)
 {
-    const std::optional<double> number = ParseNumber(text);
+    const std::optional<double> number = ParseNumber(FoldFullWidthNumber(text));
     if (!number) {
         return 0;
     }

@@ -57,9 +57,13 @@ std::vector<std::uint32_t> BandRows(int heightPixels, int dpi, std::uint32_t (*r
 std::string TrackText(std::int16_t track);
 // The box's items: 0 (empty) to 30.
 std::vector<std::string> TrackItems();
+// The track box's text (UTF-8) with full-width digits, sign and decimal point
+// (what a Japanese input method gives) folded to their ASCII forms; the rest
+// as it was.
+std::string FoldFullWidthNumber(std::string_view text);
 // What Set stores for the box's text: a number rounded to the nearest whole
 // one, halves to even; text that is no number, or a number outside the
-// 16-bit range, gives 0.
+// 16-bit range, gives 0. Full-width digits count as digits.
 std::int16_t TrackNumberFromText(std::string_view text);
 
 // --- the kind of music -----------------------------------------------------------------

@@ -95,6 +95,9 @@ TEST(TrackBox, TextIsSavedAsTheNearestNumberOrZero)
         {"5", 5},         {"", 0},          {"2.5", 2},       {"3.5", 4},         {"abc", 0},
         {"99999", 0},     {"-40000", 0},    {" 7 ", 7},       {"-32768", -32768}, {"32767.4", 32767},
         {"32767.5", 0},   {"1e1", 10},      {"5 tracks", 0},
+        // What a Japanese input method gives: full-width digits, sign and point.
+        {"１２", 12},     {"－３", -3},     {"＋４", 4},      {"２．５", 2},       {"３.５", 4},
+        {"１２\xEF\xBC", 0}, // a character cut short is no digit
     };
     for (const auto& [text, expected] : cases) {
         EXPECT_EQ(TrackNumberFromText(text), expected) << '"' << text << '"';

@@ -253,7 +253,7 @@ TEST_F(DialogTest, SetWritesKindTrackAndFileThenCloses)
         std::string stored;
     };
     const Case cases[] = {{1, "5", "5"}, {0, "12", "12"}, {2, "", "0"}, {1, "2.5", "2"}, {1, "3.5", "4"},
-                          {1, "abc", "0"}, {1, "99999", "0"}, {1, "-40000", "0"}};
+                          {1, "abc", "0"}, {1, "99999", "0"}, {1, "-40000", "0"}, {1, "１２", "12"}};
     for (const Case& c : cases) {
         FakeView v;
         FakeProfile p;
