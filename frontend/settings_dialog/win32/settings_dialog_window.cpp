@@ -368,6 +368,14 @@ LRESULT SettingsDialogWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM 
     case WM_CLOSE:
         dialog_.Unload();
         return 0;
+    case WM_SETCURSOR:
+        // Every window of the dialog passes this here first: while a page
+        // opens, the hourglass stays whatever the pointer moves over.
+        if (dialog_.Pointer() == MousePointer::Hourglass) {
+            SetMousePointer(MousePointer::Hourglass);
+            return TRUE;
+        }
+        break;
     default:
         break;
     }

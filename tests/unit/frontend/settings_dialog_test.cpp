@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -98,10 +99,12 @@ public:
         Log("open-file dialog");
         return NextFile;
     }
+    std::function<void()> WhileOpening = [] {};
     void OpenAddress(const std::string& address) override
     {
         Addresses.push_back(address);
         Log("open " + address);
+        WhileOpening();
     }
     void ShowWarning(const std::string& text) override
     {
@@ -356,9 +359,14 @@ TEST_F(DialogTest, AChosenFileIsKeptAsTheSettingsFileCanHoldIt)
 TEST_F(DialogTest, OtherWorksOpensThePageUnderTheHourglassAndStays)
 {
     Load();
+    // Whatever asks for the pointer while the page opens gets the hourglass.
+    view.WhileOpening = [this] {
+        view.Calls.push_back(dialog.Pointer() == MousePointer::Hourglass ? "asked: hourglass" : "asked: default");
+    };
     dialog.OpenOtherWorks();
     EXPECT_THAT(view.Calls, ElementsAre("pointer hourglass", std::string("open ") + ProjectPageAddress,
-                                        "pointer default"));
+                                        "asked: hourglass", "pointer default"));
+    EXPECT_EQ(dialog.Pointer(), MousePointer::Default);
     EXPECT_FALSE(view.Closed);
 }
 
