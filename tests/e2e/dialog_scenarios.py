@@ -7,6 +7,7 @@ The programs stand in a folder of the scenario's own (saver_scenarios.Saver),
 with a settings file whose music files exist: loading clears a music file
 that does not."""
 
+import re
 import subprocess
 import time
 
@@ -702,7 +703,8 @@ def show_plays_choice(s):
 def other_works(s):
     """"その他の作品" opens the project's page through the system (Wine hands it
     to xdg-open, here a stand-in that notes what it was given) and the
-    dialog stays."""
+    dialog stays; COM is initialised apartment-threaded on the dialog's
+    thread before, and released when the dialog has ended."""
     wav = tone(s, "loop tone.wav")
     saver = saver_with(s, 0, 0, wav)
     bin_dir = s.work / "bin"
@@ -712,6 +714,7 @@ def other_works(s):
     stand_in.write_text(f'#!/bin/sh\nprintf "%s\\n" "$*" >> "{opened}"\n')
     stand_in.chmod(0o755)
     s.env["PATH"] = f"{bin_dir}:{s.env.get('PATH', '/usr/bin:/bin')}"
+    s.env["WINEDEBUG"] = "+ole"  # Wine traces COM's start and end on each thread
     d = Dialog(s, saver)
     d.click(d.other)
     wait_until(lambda: opened.exists() and opened.read_text().strip(), "the page handed to the browser",
@@ -724,6 +727,16 @@ def other_works(s):
     log(f"the browser was asked once for {PROJECT_PAGE}; the dialog stays")
     d.s.press_key("Escape")
     d.expect_ends("Esc", time.monotonic())
+    # COM on the dialog's thread, apartment-threaded, from its start (before
+    # the window showed) until it ended.
+    trace = d.proc.err_path.read_text(errors="replace")
+    started = re.search(r"^(\w+):trace:ole:CoInitializeEx 0+, 0x6$", trace, re.M)
+    ended = started and re.search(rf"^{started.group(1)}:trace:ole:CoUninitialize Releasing the COM libraries$",
+                                  trace[started.end():], re.M)
+    if not started or not ended:
+        raise Failure(f"COM was not initialised apartment-threaded for the dialog's run and released (trace in "
+                      f"{d.proc.err_path})")
+    log(f"COM initialised apartment-threaded on the dialog's thread {started.group(1)}, released at the end")
 
 
 def folder_outside_code_page(folder):

@@ -1,6 +1,7 @@
 #include "settings_dialog_window.h"
 
 #include <commdlg.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <vector>
@@ -294,14 +295,20 @@ bool SettingsDialogWindow::Make()
 
 bool SettingsDialogWindow::ShowDialog()
 {
-    if (!Make()) {
-        return false;
+    // The shell's page opening and the open-file dialog want COM, in a
+    // single-threaded apartment, on the thread that calls them.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    const bool made = Make();
+    if (made) {
+        dialog_.Load();
+        ShowWindow(Handle(), SW_SHOW);
+        SetForegroundWindow(Handle());
+        ShowModal(nullptr);
     }
-    dialog_.Load();
-    ShowWindow(Handle(), SW_SHOW);
-    SetForegroundWindow(Handle());
-    ShowModal(nullptr);
-    return true;
+    if (SUCCEEDED(com)) {
+        CoUninitialize();
+    }
+    return made;
 }
 
 void SettingsDialogWindow::KindPressed(std::int16_t kind)
