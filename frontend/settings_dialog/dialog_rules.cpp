@@ -196,18 +196,26 @@ SaveOutcome SaveSettingsWhole(const FrontEndState& state, ProfilePort& profile, 
     for (std::size_t i = 0; i < entries.size(); ++i) {
         before[i] = ReadIniKey(profile, IniSection, entries[i].Key, settingsPath);
     }
-    for (std::size_t written = 0; written < entries.size(); ++written) {
-        if (profile.WriteString(IniSection, entries[written].Key, entries[written].Value.c_str(),
-                                settingsPath.c_str())) {
-            continue;
-        }
-        SaveOutcome outcome{false, profile.LastErrorText()};
-        // Put back what this save already changed, newest first.
-        for (std::size_t undo = written; undo-- > 0;) {
-            profile.WriteString(IniSection, entries[undo].Key, before[undo] ? before[undo]->c_str() : nullptr,
-                                settingsPath.c_str());
+    // Put back what this save changed, newest first.
+    const auto undo = [&](std::size_t changed, SaveOutcome outcome) {
+        while (changed-- > 0) {
+            profile.WriteString(IniSection, entries[changed].Key,
+                                before[changed] ? before[changed]->c_str() : nullptr, settingsPath.c_str());
         }
         return outcome;
+    };
+    for (std::size_t written = 0; written < entries.size(); ++written) {
+        if (!profile.WriteString(IniSection, entries[written].Key, entries[written].Value.c_str(),
+                                 settingsPath.c_str())) {
+            return undo(written, {false, profile.LastErrorText()});
+        }
+    }
+    // A write can report success and leave the value cut short (a full disk):
+    // only what reads back as written counts as saved.
+    for (const StoredSetting& entry : entries) {
+        if (ReadIniKey(profile, IniSection, entry.Key, settingsPath) != entry.Value) {
+            return undo(entries.size(), {false, SavedValuesDifferReason});
+        }
     }
     return {};
 }

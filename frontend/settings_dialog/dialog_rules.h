@@ -17,6 +17,9 @@
 namespace vessmark {
 
 inline constexpr char SaveFailedText[] = "設定を保存できませんでした。";
+// Why a save whose writes all reported success still failed: the file did not
+// hold what was written (a full disk can cut a value short).
+inline constexpr char SavedValuesDifferReason[] = "書き込んだ値がファイルから同じに読み返せませんでした。";
 inline constexpr char FileUnusableText[] = "このファイルは使えません。";
 // The settings file keeps a music path of at most this many bytes in the ANSI
 // code page; a longer choice (and a longer short form) is refused.
@@ -137,9 +140,10 @@ struct SaveOutcome {
     std::string Reason; // the system's reason when not saved
 };
 
-// Writes the kind, the track and the file in the file's key order. When a
-// write fails, the keys already written are put back as they were (or removed
-// again when they were not there), so that the file is never half-saved.
+// Writes the kind, the track and the file in the file's key order, then reads
+// them back. When a write fails, or the file does not hold what was written,
+// the keys already written are put back as they were (or removed again when
+// they were not there), so that the file is never half-saved.
 SaveOutcome SaveSettingsWhole(const FrontEndState& state, ProfilePort& profile, const std::string& settingsPath);
 
 } // namespace vessmark

@@ -235,6 +235,16 @@ TEST_F(SaveTest, ARefusedFileKeepsItsBytesAndSaysWhy)
     EXPECT_EQ(profile.Files, withoutRepeat);
     EXPECT_THAT(profile.WrittenKeys, ElementsAre(IniKeyBgmKind, IniKeyBgmRepeat, IniKeyBgmRepeat, IniKeyBgmKind));
 
+    // Every write reports success but the file keeps a value cut short (a
+    // full disk): not saved, and the file as it was.
+    profile.RefusedKeys.clear();
+    profile.WrittenKeys.clear();
+    profile.CutValuesAfter = 4;
+    const SaveOutcome cut = SaveSettingsWhole(state, profile, file);
+    EXPECT_FALSE(cut.Saved);
+    EXPECT_EQ(cut.Reason, SavedValuesDifferReason);
+    EXPECT_EQ(profile.Files, withoutRepeat);
+
     EXPECT_EQ(SaveFailedMessage("C:\\Saver\\Vessmark.ini", "Access denied."),
               "設定を保存できませんでした。\r\nC:\\Saver\\Vessmark.ini\r\nAccess denied.");
 }

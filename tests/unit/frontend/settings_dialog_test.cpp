@@ -294,6 +294,14 @@ TEST_F(DialogTest, SetWithARefusingFileSaysWhyKeepsTheDialogAndWritesNothing)
     // The choice is still there: once the cause is gone, Set saves it.
     EXPECT_EQ(view.SelectedMark(), 1);
     profile.RefusedKeys.clear();
+    // Writes that report success but leave a value cut short are no save either.
+    profile.CutValuesAfter = 6;
+    dialog.Save();
+    EXPECT_FALSE(view.Closed);
+    ASSERT_EQ(view.Warnings.size(), 2u);
+    EXPECT_EQ(view.Warnings[1], std::string("設定を保存できませんでした。\r\nC:\\Saver\\Vessmark.ini\r\n") +
+                                    SavedValuesDifferReason);
+    profile.CutValuesAfter = std::string::npos;
     dialog.Save();
     EXPECT_TRUE(view.Closed);
     EXPECT_EQ(profile.Files[file][IniKeyBgmRepeat], "5");
