@@ -45,8 +45,10 @@ SKINS = {
 }
 SKINS["HighLightSelect"] = SKINS["HighLight"]
 
-# The gallery's buttons, as it lays them out (twips).
+# The gallery's buttons, as it lays them out (twips), and the FontColour its
+# red_caption stores (0x0000C0: red in the low byte).
 PLAIN_TWIPS = (1050, 390)
+RED_CAPTION = (0xC0, 0, 0)
 
 
 # --- the screen ------------------------------------------------------------------
@@ -284,6 +286,15 @@ class Gallery:
         took = self.wait_face(button, skin, reversed_, why)
         log(f"{why}: {button.name} shows {skin}{' reversed' if reversed_ else ''} ({took * 1000:.0f} ms)")
 
+    def caption_colours(self, button, colour, absent):
+        """How many pixels inside the frame are of the colour (None: greyed,
+        a neutral grey darker than any face), and how many of `absent`."""
+        band = twips_to_pixels(BAND_TWIPS, self.dpi)
+        pixel = self.screen.region(button.left, button.top, button.width, button.height)
+        inside = [pixel(x, y) for x in range(band, button.width - band) for y in range(band, button.height - band)]
+        wanted = (lambda p: p[0] == p[1] == p[2] < 200) if colour is None else (lambda p: p == colour)
+        return sum(1 for p in inside if wanted(p)), sum(1 for p in inside if p == absent)
+
     def background_point(self):
         """A point of the gallery's client area over no button."""
         left, top, right, bottom = self.client
@@ -364,7 +375,8 @@ def faces(s):
     On the way it keeps pictures in its work folder: faces.png (each look of
     one button, enlarged) and gallery.png (the whole gallery, one button
     hovered and one focused), the pictures in docs/images. The buttons'
-    window texts are their captions."""
+    window texts are their captions; captions are drawn in their FontColour,
+    greyed on the disabled button."""
     g = start(s)
     plain, second, disabled = g["plain"], g["second"], g["disabled"]
     expected = tuple(twips_to_pixels(t, g.dpi) for t in PLAIN_TWIPS)
@@ -387,6 +399,14 @@ def faces(s):
                           f"expected Tavisk.Command and {caption!r}")
     log("each button is a Tavisk.Command window whose text is its caption")
     g.expect_face(disabled, "Disable", False, "loaded disabled")
+    # The captions: in their FontColour (black unless stored), greyed when disabled.
+    black, red = (0, 0, 0), RED_CAPTION
+    for name, colour, absent in (("plain", black, red), ("red_caption", red, black), ("disabled", None, black)):
+        counts = g.caption_colours(g[name], colour, absent)
+        if counts[0] == 0 or counts[1] != 0:
+            raise Failure(f"{name}'s caption: {counts[0]} pixels {'greyed' if colour is None else colour}, "
+                          f"{counts[1]} pixels {absent}")
+    log("captions: plain black, red_caption in its FontColour, the disabled one greyed and never black")
     s.move_to(*plain.centre)
     g.expect_face(plain, "HighLight", True, "pointer over")
     tile("highlight")

@@ -42,7 +42,9 @@ TRACK_ITEMS = 31
 WS_DISABLED = 0x08000000
 WS_MINIMIZEBOX, WS_MAXIMIZEBOX, WS_SYSMENU = 0x00020000, 0x00010000, 0x00080000
 WM_NCHITTEST, HTCLOSE = 0x0084, 20
-CB_GETCOUNT, CB_GETDROPPEDSTATE = 0x0146, 0x0157
+CB_GETDROPPEDSTATE = 0x0157
+LVM_GETITEMCOUNT = 0x1004
+FILE_TYPES_ID, READ_ONLY_BOX_ID = 0x470, 0x410  # the open-file dialog's cmb1 and chx1
 
 STATE_DEADLINE = 10.0  # a click's or key's effect; seen in well under a second
 SETTLE = 1.0           # watched before concluding that nothing happens
@@ -346,16 +348,18 @@ def load_cd(s):
     expected = (twips_to_pixels(int(free_w / 2), 96), twips_to_pixels(int(free_h / 3), 96))
     if (left, top) != expected:
         problems.append(f"placed at {left},{top}, expected {expected}")
-    count = s.probe_ok("send", d.combo["hwnd"], CB_GETCOUNT, 0, 0, 10000).get("result")
-    if count != str(TRACK_ITEMS):
-        problems.append(f"the track box lists {count} items, not {TRACK_ITEMS}")
+    listed = s.probe_ok("items", d.combo["hwnd"])
+    items = [listed.get(f"item.{i}") for i in range(int(listed["count"]))]
+    if items != [""] + [str(track) for track in range(1, TRACK_ITEMS)]:
+        problems.append(f"the track box lists {items}, not the empty item then 1 to {TRACK_ITEMS - 1} in order")
     combo_top, combo_bottom = (int(v) for v in d.combo["rect"].split(",")[1::2])
     if combo_bottom - combo_top != d.px(REPEAT_HEIGHT_TWIPS):
         problems.append(f"the closed track box is {combo_bottom - combo_top} pixels high, not "
                         f"{d.px(REPEAT_HEIGHT_TWIPS)}")
     if problems:
         raise Failure("; ".join(problems) + f" ({d.window})")
-    log(f"client 479x252, style {d.window['style']}, an icon, placed at {left},{top}, 31 track items")
+    log(f"client 479x252, style {d.window['style']}, an icon, placed at {left},{top}, the track items '' and "
+        f"1 to {TRACK_ITEMS - 1} in order")
     focus = d.focus()
     if focus.get("focus") != d.group["hwnd"]:
         raise Failure(f"at load the focus is on {focus}, not on the group of kinds")
@@ -455,11 +459,17 @@ def any_button(s):
 
 
 def choose_file(s):
-    """"..." opens the open-file dialog titled "ﾌｧｲﾙを開く"; the file typed
-    there is shown (exactly as a dialog that loads it from the settings shows
-    it) and "設定" saves it."""
+    """"..." opens the open-file dialog titled "ﾌｧｲﾙを開く", with one file type
+    "BGMﾌｧｲﾙ (MP3 WAV)" that lists MP3 and WAV files in any letter case and
+    nothing else, and the read-only box; a name typed that does not exist is
+    taken (the label changes); the file typed there next is shown (exactly as
+    a dialog that loads it from the settings shows it) and "設定" saves it."""
     first = tone(s, "loop tone.wav")
     chosen = tone(s, "other tone.wav")
+    listed = s.work / "Listed"
+    listed.mkdir()
+    for name in ("a.WAV", "b.mp3", "c.txt", "d.ogg", "e.mp3.txt"):
+        (listed / name).write_bytes(b"")
     saver = saver_with(s, 0, 0, first)
     d = Dialog(s, saver)
     if d.enabled(d.browse):
@@ -469,6 +479,28 @@ def choose_file(s):
     before = d.file_label_pixels()
     d.click(d.browse)
     box = d.wait_owned(DIALOG_CLASS, OPEN_FILE_TITLE, '"..."')
+    controls = controls_of(s, box["hwnd"])
+    types = next((c for c in controls if c["class"] == "ComboBox" and int(c["id"]) == FILE_TYPES_ID), None)
+    listed_types = s.probe_ok("items", types["hwnd"]) if types else {}
+    if listed_types.get("count") != "1" or listed_types.get("item.0") != "BGMﾌｧｲﾙ (MP3 WAV)":
+        raise Failure(f"the open-file dialog offers the file types {listed_types}")
+    if not any(int(c["id"]) == READ_ONLY_BOX_ID and c["visible"] == "1" for c in controls):
+        raise Failure("the open-file dialog shows no read-only box")
+    s.xdotool("type", "--delay", 20, windows_path(listed))
+    s.press_key("Return")
+    file_list = next((c for c in controls_of(s, box["hwnd"]) if c["class"] == "SysListView32"), None)
+    wait_until(lambda: s.probe_ok("send", file_list["hwnd"], LVM_GETITEMCOUNT, 0, 0, 10000).get("result") == "2",
+               "the open-file dialog lists the two music files of the folder")
+    log("the open-file dialog: one file type, BGMﾌｧｲﾙ (MP3 WAV), listing a.WAV and b.mp3 of five files; a read-only box")
+    missing = listed / "not there.wav"
+    s.xdotool("type", "--delay", 20, windows_path(missing))
+    s.press_key("Return")
+    s.probe_ok("gone", box["hwnd"], int(WINDOW_DEADLINE * 1000))
+    wait_until(lambda: d.file_label_pixels() != before, "the file name label shows the name that does not exist")
+    log("a name that does not exist is taken")
+    before = d.file_label_pixels()
+    d.click(d.browse)
+    box = d.wait_owned(DIALOG_CLASS, OPEN_FILE_TITLE, '"..." again')
     s.xdotool("type", "--delay", 20, windows_path(chosen))
     s.press_key("Return")
     s.probe_ok("gone", box["hwnd"], int(WINDOW_DEADLINE * 1000))
