@@ -50,6 +50,8 @@ SKINS["HighLightSelect"] = SKINS["HighLight"]
 PLAIN_TWIPS = (1050, 390)
 RED_CAPTION = (0xC0, 0, 0)
 
+WM_CANCELMODE = 0x001F
+
 
 # --- the screen ------------------------------------------------------------------
 
@@ -369,8 +371,9 @@ def faces(s):
     """Each look at its pixels: Normal and Disable as loaded; HighLight (the
     gradient turned over) with the pointer on an unfocused button; Pressed
     while the left button is held (the press focuses a hovered button: still
-    turned over); HighLightSelect after the release; Selected with white on
-    top once the pointer has left the focused button.
+    turned over), HighLightSelect once the capture is taken away (the press
+    is over) and after the release; Selected with white on top once the
+    pointer has left the focused button.
 
     On the way it keeps pictures in its work folder: faces.png (each look of
     one button, enlarged) and gallery.png (the whole gallery, one button
@@ -413,6 +416,10 @@ def faces(s):
     s.button_down(1)
     g.expect_face(plain, "Pressed", True, "left button down")
     tile("pressed")
+    # The pointer capture taken away (as a window popping up does): the
+    # press is over, the button shows the face of its state.
+    s.probe_ok("send", plain.hwnd, WM_CANCELMODE, 0, 0, 10000)
+    g.expect_face(plain, "HighLightSelect", True, "the capture taken away while held")
     s.button_up(1)
     g.expect_face(plain, "HighLightSelect", True, "released")
     g.wait_clicks("plain", 1, "the click")

@@ -834,15 +834,18 @@ def dpi_change(s):
     Wine has one scale for all monitors). Each time the window stands where
     the message suggests with its client area at its twips (719 x 378, then
     479 x 252), "設定" and the track box where their twips put them, the
-    painted background reaches the new right edge, "ｷｬﾝｾﾙ" shows its face at
-    its new size, and a click on a kind's label chooses that kind. Back at
-    96 dpi with the kind of the start, the dialog looks exactly as it did."""
+    painted background reaches the new right edge, "ｷｬﾝｾﾙ" shows its face
+    and the focused "設定" its focused face at their new sizes, and a click
+    on a kind's label chooses that kind. Back at 96 dpi with the kind and
+    the focus of the start, the dialog looks exactly as it did."""
     wav = tone(s, "loop tone.wav")
     saver = saver_with(s, 0, 0, wav)
     d = Dialog(s, saver)
     d.expect_kind(0, "kind 0 at load")
     first = s.work / "dialog-at-load.png"
     d.crop(first)
+    s.press_key("Tab")  # 設定 focused: its face must stay the focused one
+    wait_until(lambda: d.focus().get("focus") == d.set["hwnd"], "Tab to 設定")
     for dpi, corner, kind in ((144, (60, 40), 1), (96, (100, 80), 0)):
         left, top, right, bottom = map(int, d.state({"hwnd": d.hwnd})["rect"].split(","))
         width, height = (round(v * dpi / d.dpi) for v in (right - left, bottom - top))
@@ -866,17 +869,19 @@ def dpi_change(s):
                 d.panel_origin[1] - d.px(PANEL_TWIPS[1]) + d.client[3] // 2)
         wait_until(lambda: is_lavender(d.screen.region(*edge, 1, 1)(0, 0)),
                    f"the painted background reaches the right edge at {dpi} dpi")
-        c_left, c_top, c_right, c_bottom = map(int, d.state(d.cancel)["rect"].split(","))
-
-        def normal_face():
-            pixel = d.screen.region(c_left, c_top, c_right - c_left, c_bottom - c_top)
-            return not mismatches(pixel, face_checks("Normal", False, c_right - c_left, c_bottom - c_top, dpi))
-        wait_until(normal_face, f"ｷｬﾝｾﾙ shows its face at {dpi} dpi")
+        def face(button, skin):
+            left, top, right, bottom = map(int, d.state(button)["rect"].split(","))
+            pixel = d.screen.region(left, top, right - left, bottom - top)
+            return not mismatches(pixel, face_checks(skin, False, right - left, bottom - top, dpi))
+        wait_until(lambda: face(d.cancel, "Normal") and face(d.set, "Selected"),
+                   f"ｷｬﾝｾﾙ's face and the focused face of 設定 at {dpi} dpi")
         d.press_kind(kind)
         s.move_to(2, 2)
         d.expect_kind(kind, f"a click on the label of kind {kind} at {dpi} dpi")
         log(f"at {dpi} dpi: client {client[0]}x{client[1]} at {corner}, 設定 and the track box in place, "
-            f"ｷｬﾝｾﾙ {c_right - c_left}x{c_bottom - c_top} with its face, kind {kind} chosen by its label")
+            f"the faces of ｷｬﾝｾﾙ and the focused 設定, kind {kind} chosen by its label")
+    s.press_key("shift+Tab")  # the focus back on the group of kinds, as at load
+    wait_until(lambda: d.focus().get("focus") == d.group["hwnd"], "Shift+Tab to the group")
     d.sync()
     again = s.work / "dialog-back-at-96dpi.png"
     d.crop(again)
