@@ -4,10 +4,8 @@
 // On start it prints, one "key=value" a line: the form's window handle, its
 // resolution (dpi), its rectangle and client area on the screen, then for
 // each button its window handle and
-// its rectangle on the screen, and "ready=1" once all are shown. After a
-// change of resolution (WM_DPICHANGED) it prints all of it again, then
-// "rescaled=DPI". Each Click prints "click=NAME". Closing the form ends the
-// program with 0.
+// its rectangle on the screen, and "ready=1" once all are shown. Each Click
+// prints "click=NAME". Closing the form ends the program with 0.
 
 #include <windows.h>
 
@@ -128,11 +126,6 @@ public:
 
 protected:
     HBRUSH BackgroundBrush() const override { return brush_; }
-    void OnDpiChanged() override
-    {
-        Report();
-        Out("rescaled=%d\n", Dpi());
-    }
     void OnDestroy() override { Out("closed=1\n"); }
 
 private:
