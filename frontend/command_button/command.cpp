@@ -29,6 +29,7 @@ bool Within(std::int64_t value, std::int64_t low, std::int64_t high)
 void Command::DrawSkin(Skin skin)
 {
     gradientReversed_ = GradientReversedFor(skinState_, gradientReversed_);
+    shown_ = skin;
     surface_.DrawFace(skin, gradientReversed_);
 }
 
@@ -325,6 +326,21 @@ void Command::KeyUp(ButtonKey key)
 void Command::Resize()
 {
     ApplyEnabled();
+}
+
+void Command::Rescaled()
+{
+    DrawSkin(shown_);
+    surface_.Refresh();
+}
+
+void Command::CaptureLost()
+{
+    if (!enabled_ || !buttonHeld_) {
+        return;
+    }
+    buttonHeld_ = false;
+    DrawSkin(RestingSkin());
 }
 
 void Command::PointerWatchTick(PointerPlace place)

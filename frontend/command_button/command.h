@@ -84,6 +84,12 @@ public:
     void KeyDown(ButtonKey key);
     void KeyUp(ButtonKey key);
     void Resize();
+    // The window's resolution changed (and with it its size): the face it
+    // shows is painted again, where a plain resize paints the resting one.
+    void Rescaled();
+    // The pointer capture was taken away during a press (another window
+    // came up): the press ends without a release and without a click.
+    void CaptureLost();
     void PointerWatchTick(PointerPlace place);
 
     // --- state, read without side effects ------------------------------------
@@ -113,6 +119,7 @@ private:
     bool spaceHeld_ = false;
     bool gradientReversed_ = false;
     std::int16_t backgroundStyle_ = 1; // 1 opaque, 0 caption only
+    Skin shown_ = Skin::Disable;        // the face painted last; a new button is off
 
     // The caption label's own properties.
     std::string caption_ = DesignCaption;

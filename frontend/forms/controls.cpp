@@ -46,21 +46,46 @@ ComboBox::~ComboBox()
     }
 }
 
+namespace {
+// The height given to the window includes the open list.
+int WindowHeight(const PixelRect& closed)
+{
+    return closed.Height + VisibleItems * std::max(closed.Height, 1);
+}
+} // namespace
+
 bool ComboBox::Create(Window& parent, const TwipRect& bounds, int id, const FontDescription& font)
 {
-    const int dpi = parent.Dpi();
-    const PixelRect p = ControlPixels(bounds, dpi);
-    HFONT scaled = font_.Get(font, dpi);
-    // The height given to the window includes the open list.
-    const int listHeight = VisibleItems * std::max(p.Height, 1);
+    parent_ = &parent;
+    bounds_ = bounds;
+    description_ = font;
+    const PixelRect p = ControlPixels(bounds, parent.Dpi());
     window_ = CreateWindowExW(0, L"COMBOBOX", L"",
                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
-                              p.Left, p.Top, p.Width, p.Height + listHeight, parent.Handle(),
+                              p.Left, p.Top, p.Width, WindowHeight(p), parent.Handle(),
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (window_ == nullptr) {
         return false;
     }
-    SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(scaled), FALSE);
+    FitFont(FALSE);
+    return true;
+}
+
+void ComboBox::Rescale()
+{
+    if (window_ == nullptr) {
+        return;
+    }
+    const PixelRect p = ControlPixels(bounds_, parent_->Dpi());
+    MoveWindow(window_, p.Left, p.Top, p.Width, WindowHeight(p), TRUE);
+    FitFont(TRUE);
+}
+
+void ComboBox::FitFont(BOOL redraw)
+{
+    const int dpi = parent_->Dpi();
+    const int height = ControlPixels(bounds_, dpi).Height;
+    SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get(description_, dpi)), redraw);
     // The closed box is as high as the font makes its field; bring it to the
     // height given by changing the field's height by the difference. The
     // change is measured, not assumed: Wine reads the field's height back
@@ -69,14 +94,13 @@ bool ComboBox::Create(Window& parent, const TwipRect& bounds, int id, const Font
     for (int attempt = 0; attempt < 3 && field != CB_ERR; ++attempt) {
         RECT closed{};
         GetWindowRect(window_, &closed);
-        const int difference = p.Height - (closed.bottom - closed.top);
+        const int difference = height - (closed.bottom - closed.top);
         if (difference == 0 || field + difference <= 0) {
             break;
         }
         field += difference;
         SendMessageW(window_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
     }
-    return true;
 }
 
 std::string ComboBox::Text() const

@@ -45,6 +45,8 @@ public:
 
     bool Create(Window& parent, const TwipRect& bounds, int id, const FontDescription& font);
     HWND Handle() const { return window_; }
+    // Places the box and makes its font again at the parent's resolution.
+    void Rescale();
     std::string Text() const;
     void SetText(const std::string& text);
     void AddItem(const std::string& item);
@@ -52,7 +54,13 @@ public:
     void SetEnabled(bool enabled);
 
 private:
+    // The font at the parent's resolution, and the closed height the twips give.
+    void FitFont(BOOL redraw);
+
     HWND window_ = nullptr;
+    Window* parent_ = nullptr;
+    TwipRect bounds_;
+    FontDescription description_;
     ScaledFont font_;
 };
 

@@ -2,6 +2,10 @@
 
 #include <windowsx.h>
 
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
 #include <algorithm>
 #include <set>
 
@@ -155,6 +159,12 @@ Window* Window::FromHandle(HWND window)
 
 int Window::Dpi() const
 {
+    if (window_ != nullptr) {
+        const auto* form = dynamic_cast<const Form*>(FromHandle(GetAncestor(window_, GA_ROOT)));
+        if (form != nullptr && form->dpi_ > 0) {
+            return form->dpi_;
+        }
+    }
     return WindowDpi(window_);
 }
 
@@ -177,8 +187,18 @@ void Window::Move(const TwipRect& bounds)
     if (window_ == nullptr) {
         return;
     }
+    if ((GetWindowLongW(window_, GWL_STYLE) & WS_CHILD) != 0) {
+        bounds_ = bounds;
+    }
     const PixelRect pixels = ControlPixels(bounds, Dpi());
     MoveWindow(window_, pixels.Left, pixels.Top, pixels.Width, pixels.Height, TRUE);
+}
+
+void Window::OnDpiChanged()
+{
+    if (bounds_) {
+        Move(*bounds_);
+    }
 }
 
 TwipRect Window::Bounds() const
@@ -285,8 +305,13 @@ LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_CAPTURECHANGED:
         if (reinterpret_cast<HWND>(lParam) != window_) {
-            leftHeld_ = false; // taken away (a menu, another program): the press is over
+            // Taken away (a menu, another program): the press is over.
+            const bool pressed = leftHeld_;
+            leftHeld_ = false;
             pressTarget_ = nullptr;
+            if (pressed) {
+                OnCaptureLost();
+            }
         }
         break;
     case WM_DESTROY:
@@ -448,10 +473,74 @@ void Window::RouteMouse(UINT message, WPARAM wParam, LPARAM lParam)
 bool Form::CreateWithClientSize(const std::string& caption, DWORD style, DWORD exStyle, HWND owner, int widthTwips,
                                 int heightTwips)
 {
-    const int dpi = SystemDpi();
-    RECT rect{0, 0, TwipsToPixels(widthTwips, dpi), TwipsToPixels(heightTwips, dpi)};
+    clientWidthTwips_ = widthTwips;
+    clientHeightTwips_ = heightTwips;
+    // Made at the system's resolution as a first guess; the window's own,
+    // which differs on a monitor of another scale, decides the size.
+    const int system = SystemDpi();
+    RECT rect{0, 0, TwipsToPixels(widthTwips, system), TwipsToPixels(heightTwips, system)};
     AdjustWindowRectEx(&rect, style, FALSE, exStyle);
-    return Create(caption, style, exStyle, owner, 0, 0, rect.right - rect.left, rect.bottom - rect.top);
+    if (!Create(caption, style, exStyle, owner, 0, 0, rect.right - rect.left, rect.bottom - rect.top)) {
+        return false;
+    }
+    dpi_ = CreationDpi(WindowDpi(Handle()), system);
+    FitClientArea(0, 0);
+    return true;
+}
+
+void Form::FitClientArea(int left, int top)
+{
+    // The frame around the client area is measured, not computed: it is what
+    // the system draws now. A second pass corrects a frame that changed with
+    // the size.
+    for (int pass = 0; pass < 2; ++pass) {
+        RECT window{};
+        RECT client{};
+        GetWindowRect(Handle(), &window);
+        GetClientRect(Handle(), &client);
+        const PixelSize now{window.right - window.left, window.bottom - window.top};
+        const PixelSize size = WindowSizeFor(clientWidthTwips_, clientHeightTwips_, dpi_,
+                                             {now.Width - client.right, now.Height - client.bottom});
+        if (size == now && window.left == left && window.top == top) {
+            return;
+        }
+        SetWindowPos(Handle(), nullptr, left, top, size.Width, size.Height, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // Only a form made with a client size knows what to keep at a new scale.
+    if (message == WM_DPICHANGED && dpi_ > 0) {
+        Rescale(DpiCarried(wParam, dpi_), reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    }
+    return Window::HandleMessage(message, wParam, lParam);
+}
+
+void Form::Rescale(int dpi, const RECT* suggested)
+{
+    dpi_ = dpi;
+    // Where Windows suggests; the size is the form's own, so that its client
+    // area keeps its twips exactly.
+    RECT now{};
+    GetWindowRect(Handle(), &now);
+    FitClientArea(suggested != nullptr ? suggested->left : now.left, suggested != nullptr ? suggested->top : now.top);
+    std::vector<Window*> children;
+    EnumChildWindows(
+        Handle(),
+        [](HWND child, LPARAM list) -> BOOL {
+            if (Window* window = FromHandle(child)) {
+                reinterpret_cast<std::vector<Window*>*>(list)->push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&children));
+    for (Window* child : children) {
+        child->OnDpiChanged();
+    }
+    OnDpiChanged();
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void Form::ShowModal(HWND owner)
@@ -465,7 +554,26 @@ void Form::ShowModal(HWND owner)
     }
     ShowWindow(Handle(), SW_SHOW);
     MSG message{};
+    // An Alt release after Alt was held with another key is no menu key, as
+    // on Windows. Wine takes it for one when a control handled that key
+    // itself (the combo box's Alt+Down), and its menu mode then takes the keys
+    // meant for the control: such a release goes no further.
+    // (Wine names the key VK_LMENU or VK_RMENU, and may report its release
+    // as WM_KEYUP.)
+    bool altWithKey = false;
     while (Handle() != nullptr && GetMessageW(&message, nullptr, 0, 0) > 0) {
+        const bool alt = message.wParam == VK_MENU || message.wParam == VK_LMENU || message.wParam == VK_RMENU;
+        const bool repeat = (message.lParam & (1 << 30)) != 0;
+        if (message.message == WM_SYSKEYDOWN || message.message == WM_KEYDOWN) {
+            if (!alt) {
+                altWithKey = altWithKey || message.message == WM_SYSKEYDOWN;
+            } else if (!repeat) {
+                altWithKey = false;
+            }
+        } else if ((message.message == WM_SYSKEYUP || message.message == WM_KEYUP) && alt && altWithKey) {
+            altWithKey = false;
+            continue;
+        }
         if (!IsDialogMessageW(Handle(), &message)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
@@ -484,6 +592,7 @@ void Form::ShowModal(HWND owner)
 bool Control::CreateControl(Window& parent, const TwipRect& bounds, DWORD style, const std::string& caption,
                             DWORD exStyle)
 {
+    bounds_ = bounds;
     const PixelRect pixels = ControlPixels(bounds, parent.Dpi());
     return Create(caption, style | WS_CHILD, exStyle, parent.Handle(), pixels.Left, pixels.Top, pixels.Width,
                   pixels.Height);

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,13 +51,16 @@ public:
     // other window (a system control, another program's).
     static Window* FromHandle(HWND window);
 
-    // The window's resolution in dots per inch; before it exists, the system's.
+    // The resolution in dots per inch of the form the window stands on: the
+    // one it was made at, or the one its last change of monitor gave it; for
+    // a window that is no form of ours, the system's answer.
     int Dpi() const;
     // The client area in twips.
     int ScaleWidth() const;
     int ScaleHeight() const;
     // Places the window: a child in its parent's client area, a top-level
-    // window on the screen; the size is the whole window's. Twips.
+    // window on the screen; the size is the whole window's. Twips; a child
+    // keeps them, and is placed from them again at every change of resolution.
     void Move(const TwipRect& bounds);
     TwipRect Bounds() const;
 
@@ -81,6 +85,12 @@ protected:
     virtual void PaintContent(HDC dc, const RECT& area);
     // The window is being destroyed.
     virtual void OnDestroy() {}
+    // The form's resolution changed: a child takes its place from its twips
+    // again (which resizes it); anything made for one resolution is made again.
+    virtual void OnDpiChanged();
+    // The pointer capture of a press was taken away (another window, a menu):
+    // the press is over without a release.
+    virtual void OnCaptureLost() {}
     // Paints the background; none by default.
     virtual HBRUSH BackgroundBrush() const { return nullptr; }
     // Mouse events over the window itself (not over one of its elements).
@@ -92,6 +102,8 @@ protected:
 
 private:
     friend class Timer;
+    friend class Form;    // tells its windows of a change of resolution
+    friend class Control; // keeps a control's twips
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void Paint();
     void PaintAll(HDC dc, const RECT& area);
@@ -99,6 +111,8 @@ private:
     Windowless* ElementAt(POINT pixel) const;
 
     HWND window_ = nullptr;
+    // A child's place as last given, twips.
+    std::optional<TwipRect> bounds_;
     std::vector<Timer*> timers_;
     std::vector<Windowless*> windowless_;
     FontDescription font_{"MS Shell Dlg 2", 8.25};
@@ -108,11 +122,13 @@ private:
     Windowless* pressTarget_ = nullptr;
 };
 
-// A top-level window.
+// A top-level window. Its resolution is its own: the window's at creation,
+// then the one each WM_DPICHANGED carries (Windows reports a move to a monitor
+// of another scale that way; the window's own answer may not follow).
 class Form : public Window {
 public:
-    // Creates the window with a client area of the given size in twips, at
-    // the system's resolution; placed at the screen's top-left corner.
+    // Creates the window with a client area of the given size in twips at the
+    // window's resolution; placed at the screen's top-left corner.
     bool CreateWithClientSize(const std::string& caption, DWORD style, DWORD exStyle, HWND owner, int widthTwips,
                               int heightTwips);
 
@@ -120,6 +136,20 @@ public:
     // (if any) is disabled meanwhile. Tab, Shift+Tab and the arrow keys move
     // the focus between its controls as in a dialog.
     void ShowModal(HWND owner);
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    friend class Window;
+    // Sizes the window so that its client area has its twips at the current
+    // resolution, its top-left corner at (left, top) on the screen.
+    void FitClientArea(int left, int top);
+    void Rescale(int dpi, const RECT* suggested);
+
+    int dpi_ = 0; // 0 until a client size is given: the window's answer counts then
+    int clientWidthTwips_ = 0;
+    int clientHeightTwips_ = 0;
 };
 
 // A child window on a form (or on another control), placed in twips.

@@ -32,6 +32,22 @@ PixelRect ControlPixels(const TwipRect& twips, int dpi)
             TwipsToPixels(twips.Height, dpi)};
 }
 
+PixelSize WindowSizeFor(int clientWidthTwips, int clientHeightTwips, int dpi, PixelSize frame)
+{
+    return {TwipsToPixels(clientWidthTwips, dpi) + frame.Width, TwipsToPixels(clientHeightTwips, dpi) + frame.Height};
+}
+
+int CreationDpi(int windowDpi, int systemDpi)
+{
+    return windowDpi > 0 ? windowDpi : Usable(systemDpi);
+}
+
+int DpiCarried(std::uint64_t carried, int current)
+{
+    const int dpi = static_cast<int>(carried & 0xFFFFu);
+    return dpi > 0 ? dpi : Usable(current);
+}
+
 PixelRect TilePixels(const TwipRect& twips, int dpi)
 {
     const int left = TwipsToPixels(twips.Left, dpi);

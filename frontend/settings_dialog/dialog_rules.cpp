@@ -90,9 +90,27 @@ std::vector<std::string> TrackItems()
     return items;
 }
 
+std::string FoldFullWidthNumber(std::string_view text)
+{
+    // U+FF0B "＋", U+FF0D "－", U+FF0E "．" and U+FF10..U+FF19 "０".."９" are
+    // EF BC 8B, 8D, 8E and 90..99 in UTF-8: the ASCII character 0xE0 lower.
+    std::string folded;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool fullWidth = i + 2 < text.size() && text[i] == '\xEF' && text[i + 1] == '\xBC';
+        const auto third = fullWidth ? static_cast<unsigned char>(text[i + 2]) : 0u;
+        if (third == 0x8B || third == 0x8D || third == 0x8E || (third >= 0x90 && third <= 0x99)) {
+            folded += static_cast<char>(third - 0x60);
+            i += 2;
+        } else {
+            folded += text[i];
+        }
+    }
+    return folded;
+}
+
 std::int16_t TrackNumberFromText(std::string_view text)
 {
-    const std::optional<double> number = ParseNumber(text);
+    const std::optional<double> number = ParseNumber(FoldFullWidthNumber(text));
     if (!number) {
         return 0;
     }
@@ -112,6 +130,13 @@ KindSelection SelectionFor(std::int16_t kind)
     selection.RepeatEnabled = kind == BgmKindCd;
     selection.BrowseEnabled = kind == BgmKindFile;
     return selection;
+}
+
+bool KindPressMovesFocus(FocusedControl focused, std::int16_t kind)
+{
+    const KindSelection selection = SelectionFor(kind);
+    return (focused == FocusedControl::TrackBox && !selection.RepeatEnabled) ||
+           (focused == FocusedControl::Browse && !selection.BrowseEnabled);
 }
 
 std::optional<std::int16_t> NeighbourKind(std::int16_t kind, int direction)
@@ -171,18 +196,26 @@ SaveOutcome SaveSettingsWhole(const FrontEndState& state, ProfilePort& profile, 
     for (std::size_t i = 0; i < entries.size(); ++i) {
         before[i] = ReadIniKey(profile, IniSection, entries[i].Key, settingsPath);
     }
-    for (std::size_t written = 0; written < entries.size(); ++written) {
-        if (profile.WriteString(IniSection, entries[written].Key, entries[written].Value.c_str(),
-                                settingsPath.c_str())) {
-            continue;
-        }
-        SaveOutcome outcome{false, profile.LastErrorText()};
-        // Put back what this save already changed, newest first.
-        for (std::size_t undo = written; undo-- > 0;) {
-            profile.WriteString(IniSection, entries[undo].Key, before[undo] ? before[undo]->c_str() : nullptr,
-                                settingsPath.c_str());
+    // Put back what this save changed, newest first.
+    const auto undo = [&](std::size_t changed, SaveOutcome outcome) {
+        while (changed-- > 0) {
+            profile.WriteString(IniSection, entries[changed].Key,
+                                before[changed] ? before[changed]->c_str() : nullptr, settingsPath.c_str());
         }
         return outcome;
+    };
+    for (std::size_t written = 0; written < entries.size(); ++written) {
+        if (!profile.WriteString(IniSection, entries[written].Key, entries[written].Value.c_str(),
+                                 settingsPath.c_str())) {
+            return undo(written, {false, profile.LastErrorText()});
+        }
+    }
+    // A write can report success and leave the value cut short (a full disk):
+    // only what reads back as written counts as saved.
+    for (const StoredSetting& entry : entries) {
+        if (ReadIniKey(profile, IniSection, entry.Key, settingsPath) != entry.Value) {
+            return undo(entries.size(), {false, SavedValuesDifferReason});
+        }
     }
     return {};
 }

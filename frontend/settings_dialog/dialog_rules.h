@@ -17,6 +17,9 @@
 namespace vessmark {
 
 inline constexpr char SaveFailedText[] = "設定を保存できませんでした。";
+// Why a save whose writes all reported success still failed: the file did not
+// hold what was written (a full disk can cut a value short).
+inline constexpr char SavedValuesDifferReason[] = "書き込んだ値がファイルから同じに読み返せませんでした。";
 inline constexpr char FileUnusableText[] = "このファイルは使えません。";
 // The settings file keeps a music path of at most this many bytes in the ANSI
 // code page; a longer choice (and a longer short form) is refused.
@@ -57,9 +60,13 @@ std::vector<std::uint32_t> BandRows(int heightPixels, int dpi, std::uint32_t (*r
 std::string TrackText(std::int16_t track);
 // The box's items: 0 (empty) to 30.
 std::vector<std::string> TrackItems();
+// The track box's text (UTF-8) with full-width digits, sign and decimal point
+// (what a Japanese input method gives) folded to their ASCII forms; the rest
+// as it was.
+std::string FoldFullWidthNumber(std::string_view text);
 // What Set stores for the box's text: a number rounded to the nearest whole
 // one, halves to even; text that is no number, or a number outside the
-// 16-bit range, gives 0.
+// 16-bit range, gives 0. Full-width digits count as digits.
 std::int16_t TrackNumberFromText(std::string_view text);
 
 // --- the kind of music -----------------------------------------------------------------
@@ -72,6 +79,13 @@ struct KindSelection {
 
 // Kinds outside 0..2 select nothing and enable neither control.
 KindSelection SelectionFor(std::int16_t kind);
+
+// Which control has the keyboard focus when a kind is pressed.
+enum class FocusedControl { Other, TrackBox, Browse };
+// Whether the press moves the focus to the group of kinds: only when the
+// control that has it is about to be switched off. Otherwise the focus, and
+// the look it gives a button, stay where they are.
+bool KindPressMovesFocus(FocusedControl focused, std::int16_t kind);
 
 // The kinds in the order their rows stand on screen: audio CD, none, file.
 // The kind an arrow key moves to (direction -1 up, +1 down), without
@@ -126,9 +140,10 @@ struct SaveOutcome {
     std::string Reason; // the system's reason when not saved
 };
 
-// Writes the kind, the track and the file in the file's key order. When a
-// write fails, the keys already written are put back as they were (or removed
-// again when they were not there), so that the file is never half-saved.
+// Writes the kind, the track and the file in the file's key order, then reads
+// them back. When a write fails, or the file does not hold what was written,
+// the keys already written are put back as they were (or removed again when
+// they were not there), so that the file is never half-saved.
 SaveOutcome SaveSettingsWhole(const FrontEndState& state, ProfilePort& profile, const std::string& settingsPath);
 
 } // namespace vessmark

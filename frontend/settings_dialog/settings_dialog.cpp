@@ -96,9 +96,11 @@ void SettingsDialog::Save()
 
 void SettingsDialog::OpenOtherWorks()
 {
-    view_.SetMousePointer(MousePointer::Hourglass);
+    pointer_ = MousePointer::Hourglass;
+    view_.SetMousePointer(pointer_);
     view_.OpenAddress(ProjectPageAddress);
-    view_.SetMousePointer(MousePointer::Default);
+    pointer_ = MousePointer::Default;
+    view_.SetMousePointer(pointer_);
 }
 
 void SettingsDialog::Unload()

@@ -104,6 +104,9 @@ public:
     void Unload();
 
     vessmark::CursorPosition Cursor() const { return cursor_; }
+    // The pointer every window of the dialog shows now: the hourglass for as
+    // long as "その他の作品" opens the page, whatever messages come meanwhile.
+    MousePointer Pointer() const { return pointer_; }
 
 private:
     void ShowKind(std::int16_t kind);
@@ -116,6 +119,7 @@ private:
     // CursorX, CursorY: where the pointer was when the dialog loaded; the
     // closing effect ends there, wherever the pointer is by then.
     vessmark::CursorPosition cursor_;
+    MousePointer pointer_ = MousePointer::Default;
     bool unloaded_ = false;
 };
 

@@ -45,8 +45,12 @@ SKINS = {
 }
 SKINS["HighLightSelect"] = SKINS["HighLight"]
 
-# The gallery's buttons, as it lays them out (twips).
+# The gallery's buttons, as it lays them out (twips), and the FontColour its
+# red_caption stores (0x0000C0: red in the low byte).
 PLAIN_TWIPS = (1050, 390)
+RED_CAPTION, BLACK = (0xC0, 0, 0), (0, 0, 0)
+
+WM_CANCELMODE = 0x001F
 
 
 # --- the screen ------------------------------------------------------------------
@@ -329,13 +333,15 @@ def faces(s):
     """Each look at its pixels: Normal and Disable as loaded; HighLight (the
     gradient turned over) with the pointer on an unfocused button; Pressed
     while the left button is held (the press focuses a hovered button: still
-    turned over); HighLightSelect after the release; Selected with white on
-    top once the pointer has left the focused button.
+    turned over), HighLightSelect once the capture is taken away (the press
+    is over) and after the release; Selected with white on top once the
+    pointer has left the focused button.
 
     On the way it keeps pictures in its work folder: faces.png (each look of
     one button, enlarged) and gallery.png (the whole gallery, one button
     hovered and one focused), the pictures in docs/images. The buttons'
-    window texts are their captions."""
+    window texts are their captions; captions are drawn in their FontColour,
+    greyed on the disabled button."""
     g = start(s)
     plain, second, disabled = g["plain"], g["second"], g["disabled"]
     expected = tuple(twips_to_pixels(t, g.dpi) for t in PLAIN_TWIPS)
@@ -358,12 +364,27 @@ def faces(s):
                           f"expected Tavisk.Command and {caption!r}")
     log("each button is a Tavisk.Command window whose text is its caption")
     g.expect_face(disabled, "Disable", False, "loaded disabled")
+    # The captions' pixels inside the frame: in their FontColour (black unless
+    # stored), greyed (a neutral grey) and never black when disabled.
+    band = twips_to_pixels(BAND_TWIPS, g.dpi)
+    for name, shown, never in (("plain", BLACK, RED_CAPTION), ("red_caption", RED_CAPTION, BLACK),
+                               ("disabled", None, BLACK)):
+        b = g[name]
+        pixel = g.screen.region(b.left, b.top, b.width, b.height)
+        inside = [pixel(x, y) for x in range(band, b.width - band) for y in range(band, b.height - band)]
+        if never in inside or not any(p == shown if shown else p[0] == p[1] == p[2] < 200 for p in inside):
+            raise Failure(f"{name}'s caption is not drawn in {shown or 'grey'} alone")
+    log("captions: plain black, red_caption in its FontColour, the disabled one greyed and never black")
     s.move_to(*plain.centre)
     g.expect_face(plain, "HighLight", True, "pointer over")
     tile("highlight")
     s.button_down(1)
     g.expect_face(plain, "Pressed", True, "left button down")
     tile("pressed")
+    # The pointer capture taken away (as a window popping up does): the
+    # press is over, the button shows the face of its state.
+    s.probe_ok("send", plain.hwnd, WM_CANCELMODE, 0, 0, 10000)
+    g.expect_face(plain, "HighLightSelect", True, "the capture taken away while held")
     s.button_up(1)
     g.expect_face(plain, "HighLightSelect", True, "released")
     g.wait_clicks("plain", 1, "the click")

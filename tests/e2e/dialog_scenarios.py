@@ -7,6 +7,7 @@ The programs stand in a folder of the scenario's own (saver_scenarios.Saver),
 with a settings file whose music files exist: loading clears a music file
 that does not."""
 
+import re
 import subprocess
 import time
 
@@ -33,13 +34,17 @@ MARK_PICTURE_TWIPS = 180
 KIND_LABELS = {0: (540, 1140, 345, 195), 1: (540, 840, 645, 195), 2: (540, 1440, 900, 195)}
 FILE_LABEL = (1020, 1740, 5355, 435)
 SET_TWIPS = (1095, 375)
-REPEAT_HEIGHT_TWIPS = 300
+SET_TWIPS_PLACE = (4800, 3000) + SET_TWIPS  # on the dialog
+REPEAT_TWIPS = (1380, 780, 615, 300)         # on the panel
+REPEAT_HEIGHT_TWIPS = REPEAT_TWIPS[3]
 TRACK_ITEMS = 31
 
 WS_DISABLED = 0x08000000
 WS_MINIMIZEBOX, WS_MAXIMIZEBOX, WS_SYSMENU = 0x00020000, 0x00010000, 0x00080000
 WM_NCHITTEST, HTCLOSE = 0x0084, 20
-CB_GETCOUNT = 0x0146
+CB_GETDROPPEDSTATE = 0x0157
+LVM_GETITEMCOUNT = 0x1004
+FILE_TYPES_ID, READ_ONLY_BOX_ID = 0x470, 0x410  # the open-file dialog's cmb1 and chx1
 
 STATE_DEADLINE = 10.0  # a click's or key's effect; seen in well under a second
 SETTLE = 1.0           # watched before concluding that nothing happens
@@ -343,16 +348,18 @@ def load_cd(s):
     expected = (twips_to_pixels(int(free_w / 2), 96), twips_to_pixels(int(free_h / 3), 96))
     if (left, top) != expected:
         problems.append(f"placed at {left},{top}, expected {expected}")
-    count = s.probe_ok("send", d.combo["hwnd"], CB_GETCOUNT, 0, 0, 10000).get("result")
-    if count != str(TRACK_ITEMS):
-        problems.append(f"the track box lists {count} items, not {TRACK_ITEMS}")
+    listed = s.probe_ok("items", d.combo["hwnd"])
+    items = [listed.get(f"item.{i}") for i in range(int(listed["count"]))]
+    if items != [""] + [str(track) for track in range(1, TRACK_ITEMS)]:
+        problems.append(f"the track box lists {items}, not the empty item then 1 to {TRACK_ITEMS - 1} in order")
     combo_top, combo_bottom = (int(v) for v in d.combo["rect"].split(",")[1::2])
     if combo_bottom - combo_top != d.px(REPEAT_HEIGHT_TWIPS):
         problems.append(f"the closed track box is {combo_bottom - combo_top} pixels high, not "
                         f"{d.px(REPEAT_HEIGHT_TWIPS)}")
     if problems:
         raise Failure("; ".join(problems) + f" ({d.window})")
-    log(f"client 479x252, style {d.window['style']}, an icon, placed at {left},{top}, 31 track items")
+    log(f"client 479x252, style {d.window['style']}, an icon, placed at {left},{top}, the track items '' and "
+        f"1 to {TRACK_ITEMS - 1} in order")
     focus = d.focus()
     if focus.get("focus") != d.group["hwnd"]:
         raise Failure(f"at load the focus is on {focus}, not on the group of kinds")
@@ -397,14 +404,19 @@ def load_file(s):
 
 
 def set_cd_track(s):
-    """"音楽CD", 5 typed in the track box, "設定": the file holds 1, 5 and the
-    path as it was."""
+    """"音楽CD", 5 typed in the track box, "音楽CD" pressed again (the caret
+    stays in the box), "設定": the file holds 1, 5 and the path as it was."""
     wav = tone(s, "loop tone.wav")
     saver = saver_with(s, 2, 0, wav)
     d = Dialog(s, saver)
     d.press_kind(1)
     d.expect_kind(1, "a click on 音楽CD")
     d.type_track("5")
+    d.press_kind(1)
+    d.sync()
+    if d.focus().get("focus") != d.edit["hwnd"]:
+        raise Failure(f"a click on the chosen 音楽CD took the focus from the track box to {d.focus()}")
+    log("a click on the chosen 音楽CD leaves the focus in the track box")
     pressed = time.monotonic()
     d.click(d.set)
     d.expect_ends("設定", pressed)
@@ -447,11 +459,17 @@ def any_button(s):
 
 
 def choose_file(s):
-    """"..." opens the open-file dialog titled "ﾌｧｲﾙを開く"; the file typed
-    there is shown (exactly as a dialog that loads it from the settings shows
-    it) and "設定" saves it."""
+    """"..." opens the open-file dialog titled "ﾌｧｲﾙを開く", with one file type
+    "BGMﾌｧｲﾙ (MP3 WAV)" that lists MP3 and WAV files in any letter case and
+    nothing else, and the read-only box; a name typed that does not exist is
+    taken (the label changes); the file typed there next is shown (exactly as
+    a dialog that loads it from the settings shows it) and "設定" saves it."""
     first = tone(s, "loop tone.wav")
     chosen = tone(s, "other tone.wav")
+    listed = s.work / "Listed"
+    listed.mkdir()
+    for name in ("a.WAV", "b.mp3", "c.txt", "d.ogg", "e.mp3.txt"):
+        (listed / name).write_bytes(b"")
     saver = saver_with(s, 0, 0, first)
     d = Dialog(s, saver)
     if d.enabled(d.browse):
@@ -461,6 +479,26 @@ def choose_file(s):
     before = d.file_label_pixels()
     d.click(d.browse)
     box = d.wait_owned(DIALOG_CLASS, OPEN_FILE_TITLE, '"..."')
+    controls = controls_of(s, box["hwnd"])
+    types = [c for c in controls if c["class"] == "ComboBox" and int(c["id"]) == FILE_TYPES_ID]
+    offered = s.probe_ok("items", types[0]["hwnd"]) if types else {}
+    read_only = [c for c in controls if int(c["id"]) == READ_ONLY_BOX_ID and c["visible"] == "1"]
+    if (offered.get("count"), offered.get("item.0")) != ("1", "BGMﾌｧｲﾙ (MP3 WAV)") or not read_only:
+        raise Failure(f"the open-file dialog offers the file types {offered} and {len(read_only)} read-only boxes")
+    s.xdotool("type", "--delay", 20, windows_path(listed))
+    s.press_key("Return")
+    file_list = next(c for c in controls_of(s, box["hwnd"]) if c["class"] == "SysListView32")
+    wait_until(lambda: s.probe_ok("send", file_list["hwnd"], LVM_GETITEMCOUNT, 0, 0, 10000).get("result") == "2",
+               "the open-file dialog lists the two music files of the folder")
+    log("the open-file dialog: one file type BGMﾌｧｲﾙ (MP3 WAV) listing a.WAV and b.mp3 of five; a read-only box")
+    s.xdotool("type", "--delay", 20, windows_path(listed / "not there.wav"))
+    s.press_key("Return")
+    s.probe_ok("gone", box["hwnd"], int(WINDOW_DEADLINE * 1000))
+    wait_until(lambda: d.file_label_pixels() != before, "the file name label shows the name that does not exist")
+    log("a name that does not exist is taken")
+    before = d.file_label_pixels()
+    d.click(d.browse)
+    box = d.wait_owned(DIALOG_CLASS, OPEN_FILE_TITLE, '"..." again')
     s.xdotool("type", "--delay", 20, windows_path(chosen))
     s.press_key("Return")
     s.probe_ok("gone", box["hwnd"], int(WINDOW_DEADLINE * 1000))
@@ -556,11 +594,14 @@ def read_only_file(s):
 
 def keyboard(s):
     """Tab from the group of kinds through the enabled controls in order and
-    round; Shift+Tab back; Up and Down move the choice in screen order
-    (audio CD, none, music file) without wrapping, enabling the controls as
-    a press would; Enter on the group does nothing; Space on "設定" saves."""
+    round; in the track box Alt+Down and F4 open its list, Up and Down move
+    through it, Enter chooses and closes, Esc closes the list only; Shift+Tab
+    back; Up and Down move the choice in screen order (audio CD, none, music
+    file) without wrapping, enabling the controls as a press would; Enter on
+    the group does nothing; a click on the chosen kind leaves the focus on
+    "設定", where Space saves."""
     wav = tone(s, "loop tone.wav")
-    saver = saver_with(s, 1, 0, wav)
+    saver = saver_with(s, 1, 3, wav)
     d = Dialog(s, saver)
     names = {d.group["hwnd"]: "group", d.edit["hwnd"]: "track box", d.browse["hwnd"]: "...",
              d.set["hwnd"]: "設定", d.cancel["hwnd"]: "ｷｬﾝｾﾙ", d.other["hwnd"]: "その他の作品"}
@@ -579,6 +620,27 @@ def keyboard(s):
         log(f"{why}: Tab goes {' -> '.join(order + order[:1])}")
 
     tab_round(["group", "track box", "設定", "ｷｬﾝｾﾙ", "その他の作品"], "kind 1")
+    # The track box's list as in any editable drop-down: Alt+Down or F4 open
+    # it, Up and Down move through it, Enter chooses and closes, Esc closes
+    # the list only.
+    s.press_key("Tab")
+    expect_focus("track box", "Tab to the track box")
+
+    def list_shown(why, dropped, text):
+        def shown():
+            answer = s.probe_ok("send", d.combo["hwnd"], CB_GETDROPPEDSTATE, 0, 0, 10000).get("result")
+            return answer == str(int(dropped)) and d.track_text() == text
+        wait_until(shown, f"{why}: the list {'open' if dropped else 'closed'}, the box showing {text!r}")
+    for keys, dropped, text in ((["alt+Down"], True, "3"), (["Down", "Down"], True, "5"), (["Up"], True, "4"),
+                                (["Return"], False, "4"), (["F4"], True, "4"), (["Escape"], False, "4")):
+        for key in keys:
+            s.press_key(key)
+        list_shown("+".join(keys), dropped, text)
+    d.sync()
+    d.expect_open("Esc with the list open")
+    expect_focus("track box", "the list closed")
+    log("the list: Alt+Down opens, Down and Up move, Enter chooses and closes, F4 opens, Esc closes it only")
+    s.press_key("shift+Tab")
     s.press_key("shift+Tab")
     expect_focus("その他の作品", "Shift+Tab")
     s.press_key("shift+Tab")
@@ -608,10 +670,22 @@ def keyboard(s):
     s.press_key("Tab")
     s.press_key("Tab")
     expect_focus("設定", "Tab to 設定")
+    # A click on a kind leaves the focus, and 設定's focused look, alone.
+    d.press_kind(2)
+    s.move_to(2, 2)
+    d.sync()
+    if focused() != "設定":
+        raise Failure(f"a click on MP3、WAV took the focus from 設定 to {focused()}")
+    s_left, s_top, s_right, s_bottom = map(int, d.state(d.set)["rect"].split(","))
+    wrong = mismatches(d.screen.region(s_left, s_top, s_right - s_left, s_bottom - s_top),
+                       face_checks("Selected", False, s_right - s_left, s_bottom - s_top, d.dpi))
+    if wrong:
+        raise Failure("after a click on MP3、WAV 設定 lost its focused look: " + "; ".join(wrong))
+    log("a click on the chosen MP3、WAV leaves 設定 focused, with its focused look")
     pressed = time.monotonic()
     s.press_key("space")
     d.expect_ends("Space on 設定", pressed)
-    expect_settings(saver, 2, 0, wav, "kind chosen with the arrows, Space on 設定")
+    expect_settings(saver, 2, 4, wav, "kind chosen with the arrows, track 4 from the list, Space on 設定")
 
 
 def second_start(s):
@@ -659,7 +733,8 @@ def show_plays_choice(s):
 def other_works(s):
     """"その他の作品" opens the project's page through the system (Wine hands it
     to xdg-open, here a stand-in that notes what it was given) and the
-    dialog stays."""
+    dialog stays; COM is initialised apartment-threaded on the dialog's
+    thread before, and released when the dialog has ended."""
     wav = tone(s, "loop tone.wav")
     saver = saver_with(s, 0, 0, wav)
     bin_dir = s.work / "bin"
@@ -669,6 +744,7 @@ def other_works(s):
     stand_in.write_text(f'#!/bin/sh\nprintf "%s\\n" "$*" >> "{opened}"\n')
     stand_in.chmod(0o755)
     s.env["PATH"] = f"{bin_dir}:{s.env.get('PATH', '/usr/bin:/bin')}"
+    s.env["WINEDEBUG"] = "+ole"  # Wine traces COM's start and end on each thread
     d = Dialog(s, saver)
     d.click(d.other)
     wait_until(lambda: opened.exists() and opened.read_text().strip(), "the page handed to the browser",
@@ -681,6 +757,16 @@ def other_works(s):
     log(f"the browser was asked once for {PROJECT_PAGE}; the dialog stays")
     d.s.press_key("Escape")
     d.expect_ends("Esc", time.monotonic())
+    # COM on the dialog's thread, apartment-threaded, from its start (before
+    # the window showed) until it ended.
+    trace = d.proc.err_path.read_text(errors="replace")
+    started = re.search(r"^(\w+):trace:ole:CoInitializeEx 0+, 0x6$", trace, re.M)
+    ended = started and re.search(rf"^{started.group(1)}:trace:ole:CoUninitialize Releasing the COM libraries$",
+                                  trace[started.end():], re.M)
+    if not started or not ended:
+        raise Failure(f"COM was not initialised apartment-threaded for the dialog's run and released (trace in "
+                      f"{d.proc.err_path})")
+    log(f"COM initialised apartment-threaded on the dialog's thread {started.group(1)}, released at the end")
 
 
 def folder_outside_code_page(folder):
@@ -740,6 +826,63 @@ def high_dpi(s):
         end_prefix_session(s, env)
 
 
+def dpi_change(s):
+    """WM_DPICHANGED for 144 dpi, then for 96, as Windows sends it when the
+    dialog is dragged onto a monitor of another scale (sent by the probe:
+    Wine has one scale for all monitors). Each time the window stands where
+    the message suggests with its client area at its twips (719 x 378, then
+    479 x 252), "設定" and the track box where their twips put them,
+    "ｷｬﾝｾﾙ" shows its face and the focused "設定" its focused face at their
+    new sizes, and a click on a kind's label chooses that kind. Back at 96
+    dpi with the kind and the focus of the start, the dialog looks exactly
+    as it did."""
+    saver = saver_with(s, 0, 0, tone(s, "loop tone.wav"))
+    d = Dialog(s, saver)
+    first, again = s.work / "dialog-at-load.png", s.work / "dialog-back-at-96dpi.png"
+    d.crop(first)
+    s.press_key("Tab")  # 設定 focused: its face must stay the focused one
+    wait_until(lambda: d.focus().get("focus") == d.set["hwnd"], "Tab to 設定")
+
+    def rect(control):
+        return tuple(map(int, d.state(control)["rect"].split(",")))
+
+    def face(button, skin):
+        left, top, right, bottom = rect(button)
+        return not mismatches(d.screen.region(left, top, right - left, bottom - top),
+                              face_checks(skin, False, right - left, bottom - top, d.dpi))
+    for dpi, corner, kind in ((144, (60, 40), 1), (96, (100, 80), 0)):
+        left, top, right, bottom = rect({"hwnd": d.hwnd})
+        size = (round((right - left) * dpi / d.dpi), round((bottom - top) * dpi / d.dpi))
+        s.probe_ok("dpi", d.hwnd, dpi, *corner, corner[0] + size[0], corner[1] + size[1], 10000)
+        d.read_controls()
+        seen = {"client": (d.client[2], d.client[3]), "corner": rect({"hwnd": d.hwnd})[:2],
+                "設定": tuple(map(int, d.set["rect"].split(","))),
+                "track box": tuple(map(int, d.combo["rect"].split(",")))}
+        wanted = {"client": tuple(twips_to_pixels(t, dpi) for t in CLIENT_TWIPS), "corner": corner}
+        for name, (x, y, w, h) in (("設定", SET_TWIPS_PLACE), ("track box", REPEAT_TWIPS)):
+            x, y, w, h = (twips_to_pixels(t, dpi) for t in (x, y, w, h))
+            wanted[name] = (x, y, x + w, y + h)
+        if seen != wanted:
+            raise Failure(f"at {dpi} dpi: {seen}, expected {wanted}")
+        wait_until(lambda: face(d.cancel, "Normal") and face(d.set, "Selected"),
+                   f"ｷｬﾝｾﾙ's face and the focused face of 設定 at {dpi} dpi")
+        d.press_kind(kind)
+        s.move_to(2, 2)
+        d.expect_kind(kind, f"a click on the label of kind {kind} at {dpi} dpi")
+        log(f"at {dpi} dpi: {seen}, the faces of ｷｬﾝｾﾙ and the focused 設定, kind {kind} chosen by its label")
+    s.press_key("shift+Tab")  # the focus back on the group of kinds, as at load
+    wait_until(lambda: d.focus().get("focus") == d.group["hwnd"], "Shift+Tab to the group")
+    d.sync()
+    d.crop(again)
+    differing = subprocess.run(["compare", "-metric", "AE", str(first), str(again), "null:"],
+                               stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=60).stderr.strip()
+    if differing != "0":
+        raise Failure(f"back at 96 dpi the dialog differs from the one at load in {differing} pixels")
+    log("back at 96 dpi the dialog is pixel for pixel as it was at load")
+    d.s.press_key("Escape")
+    d.expect_ends("Esc", time.monotonic())
+
+
 SCENARIOS = {
     "load.cd": load_cd,
     "load.file": load_file,
@@ -758,4 +901,5 @@ SCENARIOS = {
     "folder.japanese": folder_outside_code_page("ソフト/Vessmark"),
     "folder.cyrillic": folder_outside_code_page("Программы/Vessmark"),
     "high_dpi": high_dpi,
+    "dpi_change": dpi_change,
 }

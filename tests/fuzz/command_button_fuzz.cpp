@@ -1,9 +1,11 @@
 // Any sequence of what the button's window can report (focus, presses, moves,
 // releases, pointer-watch ticks, keys, resizes, Enabled switched and read,
-// property reads and writes), checked against the button's rules: the skin
-// state stays 0..4, a mouse release in state 3 raises no Click, nothing is
-// clicked while disabled, and each event repaints exactly as the transition
-// table and the enabled and property rules say (face and count).
+// property reads and writes, a lost pointer capture, a new resolution),
+// checked against the button's rules: the skin state stays 0..4, a mouse
+// release in state 3 raises no Click, nothing is clicked while disabled, each
+// event repaints exactly as the transition table and the enabled and property
+// rules say (face and count), a lost capture ends the press, and a new
+// resolution paints the face shown again.
 
 #include <cstddef>
 #include <cstdint>
@@ -66,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool spaceHeld = false;
 
     for (std::size_t i = 0; i < size; ++i) {
-        const std::uint8_t op = data[i] % 19;
+        const std::uint8_t op = data[i] % 21;
         const std::uint8_t state = button.SkinState();
         const bool enabled = button.EnabledFlag();
         const bool held = button.ButtonHeld();
@@ -191,6 +193,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Check(surface.Faces.size() - facesBefore <= 2);
             break;
         }
+        case 19:
+            button.CaptureLost();
+            if (enabled && held) {
+                expected.Face = Resting(state);
+            }
+            Check(!button.ButtonHeld());
+            break;
+        case 20:
+            button.Rescaled();
+            expected.Face = facesBefore > 0 ? surface.Faces[facesBefore - 1] : Skin::Disable;
+            break;
         default:
             break;
         }

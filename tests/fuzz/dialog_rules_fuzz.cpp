@@ -1,9 +1,10 @@
 // The settings dialog's two rules that take what a person typed or chose:
 // the track box's text as Set stores it, and which music file paths the
 // settings file can keep. Invariants: the track is the text's number rounded
-// halves-to-even when that fits 16 bits and 0 otherwise; a kept path is the
-// chosen one or its short form, in the code page, never longer than the
-// buffer, and nothing is kept when neither form will do.
+// halves-to-even when that fits 16 bits and 0 otherwise (full-width digits,
+// sign and point count as theirs); a kept path is the chosen one or its short
+// form, in the code page, never longer than the buffer, and nothing is kept
+// when neither form will do.
 
 #include <cmath>
 #include <cstddef>
@@ -24,7 +25,7 @@ using vessmark::fuzz::Check;
 void CheckTrack(std::string_view text)
 {
     const std::int16_t track = vessmark::TrackNumberFromText(text);
-    const std::optional<double> number = vessmark::ParseNumber(text);
+    const std::optional<double> number = vessmark::ParseNumber(vessmark::FoldFullWidthNumber(text));
     if (!number) {
         Check(track == 0);
         return;

@@ -101,8 +101,10 @@ LRESULT CommandButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_SIZE:
-        surface_.Resize(LOWORD(lParam), HIWORD(lParam));
-        core_.Resize();
+        if (!rescaling_) {
+            surface_.Resize(LOWORD(lParam), HIWORD(lParam));
+            core_.Resize();
+        }
         return 0;
     case WM_SETFOCUS:
         core_.GotFocus();
@@ -160,6 +162,17 @@ void CommandButton::OnMouseMove(const forms::MouseEvent&)
 void CommandButton::OnMouseUp(const forms::MouseEvent& event)
 {
     core_.MouseUp(ButtonOf(event));
+}
+
+void CommandButton::OnDpiChanged()
+{
+    rescaling_ = true;
+    Control::OnDpiChanged(); // the new size, from the twips
+    rescaling_ = false;
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    surface_.Resize(client.right, client.bottom);
+    core_.Rescaled();
 }
 
 void CommandButton::WatchPointer()

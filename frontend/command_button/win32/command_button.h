@@ -56,6 +56,8 @@ private:
     void OnMouseDown(const forms::MouseEvent& event) override;
     void OnMouseMove(const forms::MouseEvent& event) override;
     void OnMouseUp(const forms::MouseEvent& event) override;
+    void OnDpiChanged() override;
+    void OnCaptureLost() override { core_.CaptureLost(); }
 
     // CommandSurface
     void DrawFace(Skin skin, bool gradientReversed) override;
@@ -76,6 +78,7 @@ private:
     std::array<HBITMAP, 6> skins_{};
     HDC skinDc_ = nullptr;
     HGDIOBJ skinDcBitmap_ = nullptr;
+    bool rescaling_ = false; // the size that comes is a new resolution's
 };
 
 } // namespace vessmark

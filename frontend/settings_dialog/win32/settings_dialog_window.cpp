@@ -1,6 +1,7 @@
 #include "settings_dialog_window.h"
 
 #include <commdlg.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <vector>
@@ -189,6 +190,33 @@ SettingsDialogWindow::~SettingsDialogWindow()
     }
 }
 
+void SettingsDialogWindow::MakeIcons()
+{
+    // The system's sizes are for its own resolution; this window's may differ.
+    const int dpi = Dpi();
+    HICON big = MakeIcon(DrawDialogIcon(MulDiv(DialogIconSize, dpi, forms::StandardDpi)));
+    HICON small = MakeIcon(DrawDialogIcon(MulDiv(GetSystemMetrics(SM_CXSMICON), dpi, forms::SystemDpi())));
+    SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    for (HICON old : {bigIcon_, smallIcon_}) {
+        if (old != nullptr) {
+            DestroyIcon(old);
+        }
+    }
+    bigIcon_ = big;
+    smallIcon_ = small;
+}
+
+void SettingsDialogWindow::OnDpiChanged()
+{
+    // The controls of the form layer have placed themselves; the system's
+    // combo box, the icons and the painted backgrounds are made again here.
+    repeat_.Rescale();
+    MakeIcons();
+    PaintBackground();
+    PaintPanel();
+}
+
 bool SettingsDialogWindow::Make()
 {
     // A fixed frame with only the close box: no minimize, no maximize.
@@ -197,10 +225,7 @@ bool SettingsDialogWindow::Make()
         return false;
     }
     SetFont(layout::DialogFont);
-    bigIcon_ = MakeIcon(DrawDialogIcon(DialogIconSize));
-    smallIcon_ = MakeIcon(DrawDialogIcon(GetSystemMetrics(SM_CXSMICON)));
-    SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
-    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+    MakeIcons();
 
     for (std::size_t i = 0; i < markStores_.size(); ++i) {
         markStores_[i].SetBounds(layout::MarkStores[i]);
@@ -270,21 +295,34 @@ bool SettingsDialogWindow::Make()
 
 bool SettingsDialogWindow::ShowDialog()
 {
-    if (!Make()) {
-        return false;
+    // The shell's page opening and the open-file dialog want COM, in a
+    // single-threaded apartment, on the thread that calls them.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    const bool made = Make();
+    if (made) {
+        dialog_.Load();
+        ShowWindow(Handle(), SW_SHOW);
+        SetForegroundWindow(Handle());
+        ShowModal(nullptr);
     }
-    dialog_.Load();
-    ShowWindow(Handle(), SW_SHOW);
-    SetForegroundWindow(Handle());
-    ShowModal(nullptr);
-    return true;
+    if (SUCCEEDED(com)) {
+        CoUninitialize();
+    }
+    return made;
 }
 
 void SettingsDialogWindow::KindPressed(std::int16_t kind)
 {
-    // As a radio button: the press takes the focus to the group, before the
-    // control that had it may be switched off.
-    if (GetFocus() != kindGroup_.Handle()) {
+    // The focus moves to the group only from a control this press switches
+    // off, before it goes off.
+    const HWND focus = GetFocus();
+    FocusedControl focused = FocusedControl::Other;
+    if (focus != nullptr && (focus == repeat_.Handle() || IsChild(repeat_.Handle(), focus))) {
+        focused = FocusedControl::TrackBox; // its edit field has the caret
+    } else if (focus != nullptr && focus == browse_.Handle()) {
+        focused = FocusedControl::Browse;
+    }
+    if (KindPressMovesFocus(focused, kind)) {
         SetFocus(kindGroup_.Handle());
     }
     dialog_.ChooseKind(kind);
@@ -337,6 +375,14 @@ LRESULT SettingsDialogWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM 
     case WM_CLOSE:
         dialog_.Unload();
         return 0;
+    case WM_SETCURSOR:
+        // Every window of the dialog passes this here first: while a page
+        // opens, the hourglass stays whatever the pointer moves over.
+        if (dialog_.Pointer() == MousePointer::Hourglass) {
+            SetMousePointer(MousePointer::Hourglass);
+            return TRUE;
+        }
+        break;
     default:
         break;
     }

@@ -55,9 +55,12 @@ public:
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void PaintContent(HDC dc, const RECT& area) override;
+    void OnDpiChanged() override;
 
 private:
     bool Make();
+    // The caption's and the task switcher's icons, drawn for the resolution.
+    void MakeIcons();
     void PaintBackground();
     void PaintPanel();
     void ShowFocus(bool focused);

@@ -686,6 +686,78 @@ int Text(int argc, char** argv)
     return ExitOk;
 }
 
+// items HWND: a combo box's list in its order, each as "item.N=TEXT" (UTF-8);
+// the system carries the texts across processes.
+int Items(int argc, char** argv)
+{
+    if (argc != 1) {
+        return ExitUsage;
+    }
+    HWND box = Handle(argv[0]);
+    DWORD_PTR count = 0;
+    if (!SendMessageTimeoutW(box, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 10000, &count) ||
+        static_cast<LRESULT>(count) == CB_ERR) {
+        Out("error=%lu\n", GetLastError());
+        return ExitNo;
+    }
+    Out("count=%llu\n", static_cast<unsigned long long>(count));
+    for (DWORD_PTR i = 0; i < count; ++i) {
+        wchar_t text[1024] = {};
+        DWORD_PTR length = 0;
+        if (!SendMessageTimeoutW(box, CB_GETLBTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 10000, &length) ||
+            length >= sizeof text / sizeof text[0] ||
+            !SendMessageTimeoutW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 10000,
+                                 &length)) {
+            Out("error=%lu\n", GetLastError());
+            return ExitNo;
+        }
+        Out("item.%llu=%s\n", static_cast<unsigned long long>(i), Utf8(text).c_str());
+    }
+    return ExitOk;
+}
+
+// dpi HWND DPI LEFT TOP RIGHT BOTTOM TIMEOUT_MS: WM_DPICHANGED as Windows sends
+// it when a window moves onto a monitor of another scale: the resolution in
+// both halves of wParam, lParam the suggested window rectangle. The rectangle
+// is written into the window's own process, where the pointer must lead.
+int DpiChanged(int argc, char** argv)
+{
+    if (argc != 7) {
+        return ExitUsage;
+    }
+    HWND window = Handle(argv[0]);
+    const auto dpi = static_cast<WORD>(Number(argv[1]));
+    const RECT rect{static_cast<LONG>(Number(argv[2])), static_cast<LONG>(Number(argv[3])),
+                    static_cast<LONG>(Number(argv[4])), static_cast<LONG>(Number(argv[5]))};
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+    void* remote = process != nullptr
+                       ? VirtualAllocEx(process, nullptr, sizeof rect, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)
+                       : nullptr;
+    if (remote == nullptr || !WriteProcessMemory(process, remote, &rect, sizeof rect, nullptr)) {
+        Out("error=%lu\n", GetLastError());
+        if (process != nullptr) {
+            CloseHandle(process);
+        }
+        return ExitNo;
+    }
+    DWORD_PTR result = 0;
+    const LRESULT sent = SendMessageTimeoutW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                                             reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG,
+                                             static_cast<UINT>(Number(argv[6])), &result);
+    const DWORD error = GetLastError();
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    Out("answered=%d\n", sent ? 1 : 0);
+    if (!sent) {
+        Out("error=%lu\n", error);
+        return ExitNo;
+    }
+    Out("result=%llu\n", static_cast<unsigned long long>(result));
+    return ExitOk;
+}
+
 // --- record: a full-screen window like the show's that logs what it receives --
 
 FILE* recordLog = nullptr;
@@ -949,6 +1021,8 @@ const Verb Verbs[] = {
     {"focus", Focus, "focus HWND"},
     {"owned", Owned, "owned HWND"},
     {"text", Text, "text HWND"},
+    {"items", Items, "items HWND"},
+    {"dpi", DpiChanged, "dpi HWND DPI LEFT TOP RIGHT BOTTOM TIMEOUT_MS"},
     {"monitors", Monitors, "monitors"},
     {"resources", Resources, "resources pid PID | resources window CLASS|- CAPTION|-"},
 };

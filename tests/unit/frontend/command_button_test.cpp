@@ -122,6 +122,7 @@ TEST(CommandTransitions, FollowTheTableFromEveryState)
         const char* Name;
         Event Apply;
         Outcome From[5];
+        Event Before = [](Command&) {}; // after reaching the state, before its faces are forgotten
     };
     const Row rows[] = {
         {"got focus", [](Command& c) { c.GotFocus(); },
@@ -138,6 +139,20 @@ TEST(CommandTransitions, FollowTheTableFromEveryState)
         {"pointer not over it", [](Command& c) { c.PointerWatchTick(PointerPlace::Elsewhere); },
          {S(0, {}), S(1, {}), S(1, Skin::Normal), S(3, {}), S(3, Skin::Selected)}},
         {"Initialize", [](Command& c) { c.Initialize(); }, {S(1, {}), S(1, {}), S(1, {}), S(1, {}), S(1, {})}},
+        // The press ends: the face of the state, which a plain move can change again.
+        {"capture lost while held", [](Command& c) { c.CaptureLost(); },
+         {S(Kept, Skin::Normal), S(Kept, Skin::Normal), S(Kept, Skin::HighLight), S(Kept, Skin::Selected),
+          S(Kept, Skin::HighLightSelect)},
+         [](Command& c) { c.MouseDown(MouseButton::Left); }},
+        {"capture lost", [](Command& c) { c.CaptureLost(); }, {S(0, {}), S(1, {}), S(2, {}), S(3, {}), S(4, {})}},
+        // A new resolution paints again the face shown, not the resting one.
+        {"rescaled", [](Command& c) { c.Rescaled(); },
+         {S(Kept, Skin::Normal), S(Kept, Skin::Normal), S(Kept, Skin::HighLight), S(Kept, Skin::Selected),
+          S(Kept, Skin::HighLightSelect)}},
+        {"rescaled while held", [](Command& c) { c.Rescaled(); },
+         {S(Kept, Skin::Pressed), S(Kept, Skin::Pressed), S(Kept, Skin::Pressed), S(Kept, Skin::Pressed),
+          S(Kept, Skin::Pressed)},
+         [](Command& c) { c.MouseDown(MouseButton::Left); }},
     };
     for (const Row& row : rows) {
         for (std::uint8_t from = 0; from < 5; ++from) {
@@ -145,6 +160,7 @@ TEST(CommandTransitions, FollowTheTableFromEveryState)
             Button b(StoredProperties{}, false);
             reach[from](b.Control);
             ASSERT_EQ(b.Control.SkinState(), from);
+            row.Before(b.Control);
             b.TakeFaces();
             row.Apply(b.Control);
             const Outcome& expected = row.From[from];
@@ -157,6 +173,12 @@ TEST(CommandTransitions, FollowTheTableFromEveryState)
                 EXPECT_TRUE(faces.empty());
             }
             EXPECT_EQ(b.Clicks, std::string(row.Name) == "left up" && from != SkinSelected ? 1 : 0);
+            if (std::string(row.Name).rfind("capture lost", 0) == 0) {
+                EXPECT_FALSE(b.Control.ButtonHeld());
+                b.Control.MouseMove(); // the hover look comes back with no release
+                EXPECT_EQ(b.Control.SkinState(), from == SkinNormal ? SkinHighLight
+                                                 : from == SkinSelected ? SkinHighLightSelect : from);
+            }
         }
     }
 }

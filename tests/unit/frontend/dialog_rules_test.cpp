@@ -94,6 +94,9 @@ TEST(TrackBox, TextIsSavedAsTheNearestNumberOrZero)
         {"5", 5},         {"", 0},          {"2.5", 2},       {"3.5", 4},         {"abc", 0},
         {"99999", 0},     {"-40000", 0},    {" 7 ", 7},       {"-32768", -32768}, {"32767.4", 32767},
         {"32767.5", 0},   {"1e1", 10},      {"5 tracks", 0},
+        // What a Japanese input method gives: full-width digits, sign and point.
+        {"１２", 12},     {"－３", -3},     {"＋４", 4},      {"２．５", 2},       {"３.５", 4},
+        {"１２\xEF\xBC", 0}, // a character cut short is no digit
     };
     for (const auto& [text, expected] : cases) {
         EXPECT_EQ(TrackNumberFromText(text), expected) << '"' << text << '"';
@@ -114,6 +117,15 @@ TEST(KindSelection, EachKindEnablesItsOwnControlOnly)
         EXPECT_EQ(s.SelectedMark, c.mark) << c.kind;
         EXPECT_EQ(s.RepeatEnabled, c.repeat) << c.kind;
         EXPECT_EQ(s.BrowseEnabled, c.browse) << c.kind;
+    }
+}
+
+TEST(KindSelection, APressMovesTheFocusOnlyOffAControlItSwitchesOff)
+{
+    for (const std::int16_t kind : {0, 1, 2, 5}) {
+        EXPECT_FALSE(KindPressMovesFocus(FocusedControl::Other, kind)) << kind;
+        EXPECT_EQ(KindPressMovesFocus(FocusedControl::TrackBox, kind), kind != BgmKindCd) << kind;
+        EXPECT_EQ(KindPressMovesFocus(FocusedControl::Browse, kind), kind != BgmKindFile) << kind;
     }
 }
 
@@ -212,6 +224,16 @@ TEST_F(SaveTest, ARefusedFileKeepsItsBytesAndSaysWhy)
     EXPECT_FALSE(SaveSettingsWhole(state, profile, file).Saved);
     EXPECT_EQ(profile.Files, withoutRepeat);
     EXPECT_THAT(profile.WrittenKeys, ElementsAre(IniKeyBgmKind, IniKeyBgmRepeat, IniKeyBgmRepeat, IniKeyBgmKind));
+
+    // Every write reports success but the file keeps a value cut short (a
+    // full disk): not saved, and the file as it was.
+    profile.RefusedKeys.clear();
+    profile.WrittenKeys.clear();
+    profile.CutValuesAfter = 4;
+    const SaveOutcome cut = SaveSettingsWhole(state, profile, file);
+    EXPECT_FALSE(cut.Saved);
+    EXPECT_EQ(cut.Reason, SavedValuesDifferReason);
+    EXPECT_EQ(profile.Files, withoutRepeat);
 
     EXPECT_EQ(SaveFailedMessage("C:\\Saver\\Vessmark.ini", "Access denied."),
               "設定を保存できませんでした。\r\nC:\\Saver\\Vessmark.ini\r\nAccess denied.");

@@ -54,10 +54,14 @@ public:
         if (value == nullptr) {
             Files[file].erase(key);
         } else {
-            Files[file][key] = value;
+            Files[file][key] = std::string(value).substr(0, CutValuesAfter);
         }
         return true;
     }
+
+    // Values written are kept only up to this many bytes, and the write still
+    // reports success (a full disk).
+    std::size_t CutValuesAfter = std::string::npos;
 
     std::string LastErrorText() override { return RefusalReason; }
 };

@@ -35,6 +35,20 @@ TEST(Twips, AControlKeepsItsPixelSizeWhereverItStands)
     EXPECT_EQ(TilePixels({60, 0, 915, 60}, 144), (PixelRect{6, 0, 92, 6}));
 }
 
+TEST(Twips, AFormsResolutionIsTheWindowsThenWhatEachChangeOfMonitorCarries)
+{
+    EXPECT_EQ(CreationDpi(144, 96), 144) << "the window's own, not the system's";
+    EXPECT_EQ(CreationDpi(0, 120), 120) << "a window that tells none: the system's";
+    EXPECT_EQ(CreationDpi(0, 0), 96);
+    EXPECT_EQ(DpiCarried(0x00900090, 96), 144);
+    EXPECT_EQ(DpiCarried(0x00600060, 144), 96);
+    EXPECT_EQ(DpiCarried(0xFFFF0000ull << 16 | 0x0078, 96), 120) << "the low 16 bits only";
+    EXPECT_EQ(DpiCarried(0, 144), 144) << "nothing carried: as it was";
+    // The client area keeps its twips; the frame is what the window has around it.
+    EXPECT_EQ(WindowSizeFor(7185, 3780, 144, {6, 29}), (PixelSize{725, 407}));
+    EXPECT_EQ(WindowSizeFor(7185, 3780, 96, {8, 31}), (PixelSize{487, 283}));
+}
+
 TEST(PropertyBag, MissingKeysReadAsTheirDefaultsAndUnreadableValuesAsNothing)
 {
     StoredProperties stored{{"Flag", std::string("True")}, {"Number", std::string(" 12 ")},

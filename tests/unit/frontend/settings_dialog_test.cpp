@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -98,10 +99,12 @@ public:
         Log("open-file dialog");
         return NextFile;
     }
+    std::function<void()> WhileOpening = [] {};
     void OpenAddress(const std::string& address) override
     {
         Addresses.push_back(address);
         Log("open " + address);
+        WhileOpening();
     }
     void ShowWarning(const std::string& text) override
     {
@@ -253,7 +256,7 @@ TEST_F(DialogTest, SetWritesKindTrackAndFileThenCloses)
         std::string stored;
     };
     const Case cases[] = {{1, "5", "5"}, {0, "12", "12"}, {2, "", "0"}, {1, "2.5", "2"}, {1, "3.5", "4"},
-                          {1, "abc", "0"}, {1, "99999", "0"}, {1, "-40000", "0"}};
+                          {1, "abc", "0"}, {1, "99999", "0"}, {1, "-40000", "0"}, {1, "１２", "12"}};
     for (const Case& c : cases) {
         FakeView v;
         FakeProfile p;
@@ -291,6 +294,14 @@ TEST_F(DialogTest, SetWithARefusingFileSaysWhyKeepsTheDialogAndWritesNothing)
     // The choice is still there: once the cause is gone, Set saves it.
     EXPECT_EQ(view.SelectedMark(), 1);
     profile.RefusedKeys.clear();
+    // Writes that report success but leave a value cut short are no save either.
+    profile.CutValuesAfter = 6;
+    dialog.Save();
+    EXPECT_FALSE(view.Closed);
+    ASSERT_EQ(view.Warnings.size(), 2u);
+    EXPECT_EQ(view.Warnings[1], std::string("設定を保存できませんでした。\r\nC:\\Saver\\Vessmark.ini\r\n") +
+                                    SavedValuesDifferReason);
+    profile.CutValuesAfter = std::string::npos;
     dialog.Save();
     EXPECT_TRUE(view.Closed);
     EXPECT_EQ(profile.Files[file][IniKeyBgmRepeat], "5");
@@ -356,9 +367,14 @@ TEST_F(DialogTest, AChosenFileIsKeptAsTheSettingsFileCanHoldIt)
 TEST_F(DialogTest, OtherWorksOpensThePageUnderTheHourglassAndStays)
 {
     Load();
+    // Whatever asks for the pointer while the page opens gets the hourglass.
+    view.WhileOpening = [this] {
+        view.Calls.push_back(dialog.Pointer() == MousePointer::Hourglass ? "asked: hourglass" : "asked: default");
+    };
     dialog.OpenOtherWorks();
     EXPECT_THAT(view.Calls, ElementsAre("pointer hourglass", std::string("open ") + ProjectPageAddress,
-                                        "pointer default"));
+                                        "asked: hourglass", "pointer default"));
+    EXPECT_EQ(dialog.Pointer(), MousePointer::Default);
     EXPECT_FALSE(view.Closed);
 }
 
