@@ -19,6 +19,7 @@ import re
 import shutil
 import time
 
+from fixture import prefix_processes
 from harness import EXIT_DEADLINE, WINDOW_DEADLINE, Failure, log, process_alive, process_cmdline, stop_pid
 from saver_scenarios import expect_show_ends, start_show
 from music_scenarios import KEY_FILE, KEY_KIND, KEY_REPEAT, SECTION
@@ -151,24 +152,19 @@ def unix_path(s, windows):
 # --- a clean prefix ----------------------------------------------------------------
 
 def installer_processes(s):
-    """Setups, uninstallers and their copies from %TEMP% still running."""
+    """Setups, uninstallers and their copies from %TEMP% still running in this
+    prefix. Only this one: other test runs on the machine have their own."""
     marks = ("-setup.exe", "Uninstall.exe", "\\Un.exe", "/Un.exe")
-    found = []
-    for entry in os.listdir("/proc"):
-        if entry.isdigit() and int(entry) != os.getpid():
-            cmdline = process_cmdline(int(entry))
-            if any(mark in cmdline for mark in marks) and "Vessmark" in cmdline and process_alive(int(entry)):
-                found.append(int(entry))
-    return found
+    return [(pid, cmdline) for pid, cmdline in prefix_processes(s.paths) if any(mark in cmdline for mark in marks)]
 
 
 def clean_slate(s):
     """No installation, no uninstall entry, no screen saver named Vessmark.scr,
     no uninstaller copy left in %TEMP%: what a scenario starts from and what it
     leaves, whatever an earlier one did."""
-    for pid in installer_processes(s):
-        log(f"stopping a leftover installer: {pid} {process_cmdline(pid)}")
-        stop_pid(pid, "Vessmark")
+    for pid, cmdline in installer_processes(s):
+        log(f"stopping a leftover installer: {pid} {cmdline}")
+        stop_pid(pid, cmdline)
     values = reg_values(s, UNINSTALL_KEY)
     if values is not None:
         log(f"removing a leftover uninstall entry: {values}")
