@@ -187,6 +187,23 @@ VIAddVersionKey /LANG=0 "OriginalFilename" "${PRODUCT}-${VERSION}-setup.exe"
 !macroend
 
 !macro HELPERS un
+; $R0, $R1: two folders. Sets $R2 to 1 when they are the same one, whatever
+; the letter case or the short or long form of their names. Uses $R3, $R4.
+Function ${un}SameFolder
+  StrCpy $R2 0
+  ; StrCmp, behind ==, ignores case, as Windows does with paths.
+  ${If} $R0 == $R1
+    StrCpy $R2 1
+  ${Else}
+    GetFullPathName /SHORT $R3 $R0
+    GetFullPathName /SHORT $R4 $R1
+    ${If} $R3 != ""
+    ${AndIf} $R3 == $R4
+      StrCpy $R2 1
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
 ; $1: a value of SCRNSAVE.EXE, $4: a folder. Sets $2 to 1 when it names
 ; Vessmark.scr in that folder, in the long or the short form, else to 0. Uses $3.
 Function ${un}IsThisSaver
@@ -516,23 +533,6 @@ Function PlaceUninstaller
   ${EndIf}
 FunctionEnd
 
-; $R0, $R1: two folders. Sets $R2 to 1 when they are the same one, whatever
-; the letter case or the short or long form of their names. Uses $R3, $R4.
-Function SameFolder
-  StrCpy $R2 0
-  ; StrCmp, behind ==, ignores case, as Windows does with paths.
-  ${If} $R0 == $R1
-    StrCpy $R2 1
-  ${Else}
-    GetFullPathName /SHORT $R3 $R0
-    GetFullPathName /SHORT $R4 $R1
-    ${If} $R3 != ""
-    ${AndIf} $R3 == $R4
-      StrCpy $R2 1
-    ${EndIf}
-  ${EndIf}
-FunctionEnd
-
 ; Sets $OtherFolder to the folder of an installation registered somewhere
 ; other than $INSTDIR, or to "".
 Function FindOtherCopy
@@ -687,7 +687,14 @@ Section "-un.${PRODUCT}" UnSecPrograms
       DeleteRegValue HKCU "${DESKTOP_KEY}" "${SAVER_VALUE}"
     ${EndIf}
   ${EndIf}
-  DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  ; Only this installation's entry (a copy left by an earlier release may
+  ; be removed after the installation that now owns the entry).
+  ReadRegStr $R0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  StrCpy $R1 $INSTDIR
+  Call un.SameFolder
+  ${If} $R2 = 1
+    DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  ${EndIf}
   ${If} $Leftover != ""
     DetailPrint "$(RemovedAtSignIn)"
     MessageBox MB_OK|MB_ICONINFORMATION "$(RemovedAtSignIn)" /SD IDOK
@@ -719,6 +726,10 @@ Function un.onInit
     Call un.FinishRemoval
     Quit
   ${EndIf}
+  ; The copy that NSIS starts from %TEMP% gets the folder with a backslash
+  ; at its end; the folder comparisons want it without.
+  StrCpy $R0 $INSTDIR 1 -1
+  ${IfThen} $R0 == "\" ${|} StrCpy $INSTDIR $INSTDIR -1 ${|}
   !insertmacro MUI_UNGETLANGUAGE
 FunctionEnd
 
@@ -769,11 +780,15 @@ FunctionEnd
 ; Starts a copy of this uninstaller from %TEMP% that deletes Uninstall.exe
 ; and the folder once this one has ended.
 Function un.RemoveSelfAfterExit
+  ClearErrors
   GetTempFileName $R0
   CopyFiles /SILENT "$EXEPATH" "$R0"
   ; The copy must not hold the folder as its current one.
   SetOutPath $TEMP
   Exec '"$R0" /FINISH _?=$INSTDIR'
+  ${If} ${Errors}
+    Call un.RemoveAtSignIn
+  ${EndIf}
 FunctionEnd
 
 ; The copy's work: Uninstall.exe can go as soon as the uninstaller that ran in

@@ -582,6 +582,14 @@ def set_saver(s):
     if contents(folder / SETTINGS_FILE) != SECTION + KEY_KIND + b"=1\r\n":
         raise Failure(f"the settings did not come along: {contents(folder / SETTINGS_FILE)}")
     expect_saver_names(s, folder)
+    # An uninstaller left in another folder (by an earlier release) takes
+    # away nothing of the installation that owns the entry.
+    stale = s.work / "Programs" / "Stale"
+    stale.mkdir()
+    shutil.copy2(folder / "Uninstall.exe", stale)
+    uninstall_in_place(s, stale)
+    expect_installed(s, folder)
+    expect_saver_names(s, folder)
     uninstall_silently(s, folder)
     expect_uninstalled(s, folder, settings_kept=True)
     if saver_value(s) != other_value:
