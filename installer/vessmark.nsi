@@ -513,10 +513,8 @@ Function CheckWritten
     FileClose $R4
   ${EndIf}
   ${If} $R1 = -1
-  ${AndIf} $R2 > 0
-    Return
-  ${EndIf}
-  ${If} $R2 <> $R1
+    ${IfThen} $R2 <= 0 ${|} StrCpy $Failure "$(FileNotVerified)" ${|}
+  ${ElseIf} $R2 <> $R1
     StrCpy $Failure "$(FileNotVerified)"
   ${EndIf}
 FunctionEnd
@@ -566,8 +564,7 @@ Function RemoveOtherCopy
   StrCpy $4 $OtherFolder
   Call IsThisSaver
   StrCpy $WasSaver $2
-  ClearErrors
-  ExecWait '"$OtherFolder\Uninstall.exe" /S _?=$OtherFolder' $R0
+  ExecWait '"$OtherFolder\Uninstall.exe" /S _?=$OtherFolder'
   ReadRegStr $R1 HKCU "${UNINSTALL_KEY}" "InstallLocation"
   ${If} $R1 != ""
     ; Its entry is still there: it was not uninstalled.
