@@ -408,7 +408,9 @@ Function DirectoryLeave
     Abort
   ${EndIf}
   Call FindOtherCopy
+  ; An entry whose folder holds no uninstaller any more has nothing to move.
   ${If} $OtherFolder != ""
+  ${AndIf} ${FileExists} "$OtherFolder\Uninstall.exe"
     MessageBox MB_OKCANCEL|MB_ICONQUESTION "$(MoveQuestion)" IDOK move
     Abort
     move:
