@@ -36,11 +36,16 @@ find_program(MAKENSIS makensis)
 if(NOT MAKENSIS)
     message(FATAL_ERROR "make_release: makensis not found; tools/setup installs it (Debian package nsis)")
 endif()
+# The installer reads every file back and compares its size with these.
+file(SIZE "${STAGE}/Vessmark.scr" size_scr)
+file(SIZE "${STAGE}/Vessmark.dll" size_dll)
+file(SIZE "${STAGE}/README.txt" size_readme)
 file(REMOVE "${SETUP}" "${SETUP}.part")
 get_filename_component(log "${SETUP}" DIRECTORY)
 set(log "${log}/makensis.log")
 execute_process(COMMAND "${MAKENSIS}" -V2 -INPUTCHARSET UTF8
-        "-DVERSION=${VERSION}" "-DSTAGE=${STAGE}" "-DOUTFILE=${SETUP}.part" "-DICON=${ICON}" "${NSI}"
+        "-DVERSION=${VERSION}" "-DSTAGE=${STAGE}" "-DOUTFILE=${SETUP}.part" "-DICON=${ICON}"
+        "-DSIZE_SCR=${size_scr}" "-DSIZE_DLL=${size_dll}" "-DSIZE_README=${size_readme}" "${NSI}"
     OUTPUT_FILE "${log}" ERROR_FILE "${log}.err" RESULT_VARIABLE failed)
 if(failed)
     file(READ "${log}" out)

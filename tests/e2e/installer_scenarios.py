@@ -10,22 +10,30 @@ screen-saver setting left: a failed one cannot mislead the next.
 
 A silent uninstall (Uninstall.exe /S) starts a copy of itself from %TEMP%
 and returns at once; the copy does the work. It is found by its command line,
-which names the installation folder after "_?=", and waited for.
+which names the installation folder after "_?=", and waited for. Run in place
+(Uninstall.exe /S _?=folder) it waits and gives its exit code; a copy of it
+then deletes Uninstall.exe, found the same way.
 """
 
+import contextlib
 import getpass
 import os
 import re
 import shutil
+import subprocess
 import time
 
+from fixture import prefix_processes
 from harness import EXIT_DEADLINE, WINDOW_DEADLINE, Failure, log, process_alive, process_cmdline, stop_pid
-from saver_scenarios import expect_show_ends, start_show
+from saver_scenarios import expect_show_ends, preview_child, start_show
 from music_scenarios import KEY_FILE, KEY_KIND, KEY_REPEAT, SECTION
 
 
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vessmark"
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
+RUNONCE_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\RunOnce"
+# The exit codes the README gives: nothing done; programs in use.
+NOT_DONE, IN_USE = 2, 3
 SAVER_VALUE = "SCRNSAVE.EXE"
 INSTALLED = {"Vessmark.scr", "Vessmark.dll", "README.txt", "Uninstall.exe"}
 SETTINGS_FILE = "Vessmark.ini"
@@ -151,24 +159,19 @@ def unix_path(s, windows):
 # --- a clean prefix ----------------------------------------------------------------
 
 def installer_processes(s):
-    """Setups, uninstallers and their copies from %TEMP% still running."""
-    marks = ("-setup.exe", "Uninstall.exe", "\\Un.exe", "/Un.exe")
-    found = []
-    for entry in os.listdir("/proc"):
-        if entry.isdigit() and int(entry) != os.getpid():
-            cmdline = process_cmdline(int(entry))
-            if any(mark in cmdline for mark in marks) and "Vessmark" in cmdline and process_alive(int(entry)):
-                found.append(int(entry))
-    return found
+    """Setups, uninstallers and their copies from %TEMP% still running in this
+    prefix. Only this one: other test runs on the machine have their own."""
+    marks = ("-setup.exe", "Uninstall.exe", "\\Un.exe", "/Un.exe", " /FINISH")
+    return [(pid, cmdline) for pid, cmdline in prefix_processes(s.paths) if any(mark in cmdline for mark in marks)]
 
 
 def clean_slate(s):
     """No installation, no uninstall entry, no screen saver named Vessmark.scr,
     no uninstaller copy left in %TEMP%: what a scenario starts from and what it
     leaves, whatever an earlier one did."""
-    for pid in installer_processes(s):
-        log(f"stopping a leftover installer: {pid} {process_cmdline(pid)}")
-        stop_pid(pid, "Vessmark")
+    for pid, cmdline in installer_processes(s):
+        log(f"stopping a leftover installer: {pid} {cmdline}")
+        stop_pid(pid, cmdline)
     values = reg_values(s, UNINSTALL_KEY)
     if values is not None:
         log(f"removing a leftover uninstall entry: {values}")
@@ -184,9 +187,15 @@ def clean_slate(s):
     if current and (current.lower().endswith("vessmark.scr") or "\\e2e\\work\\" in current.lower()):
         log(f"removing a leftover screen saver setting: {current}")
         set_saver_value(s, None)
+    for name in at_sign_in(s):
+        log(f"removing a leftover RunOnce entry: {name}")
+        reg(s, "delete", RUNONCE_KEY, "/v", name, "/f", label="reg-delete")
     shutil.rmtree(default_folder(s), ignore_errors=True)
     for temp in drive_c(s).glob("users/*/Temp/~nsu*.tmp"):
         shutil.rmtree(temp, ignore_errors=True)
+    for copy in drive_c(s).glob("users/*/Temp/ns*.tmp"):
+        if copy.is_file():
+            copy.unlink()
 
 
 def scenario(body):
@@ -204,9 +213,10 @@ def scenario(body):
 
 # --- install and uninstall ---------------------------------------------------------
 
-def install(s, *switches, folder=None):
+def install(s, *switches, folder=None, expect=0):
     """Runs the installer silently (/S, the switches, /D=folder last, as NSIS
-    wants it, unquoted) and waits for it. Returns the installation folder."""
+    wants it, unquoted) and waits for it to end with the exit code expected.
+    Returns the installation folder."""
     args = ["/S", *switches]
     if folder is not None:
         folder.parent.mkdir(parents=True, exist_ok=True)
@@ -220,10 +230,11 @@ def install(s, *switches, folder=None):
         rc = proc.wait(timeout=INSTALL_DEADLINE)
     except Exception:
         raise Failure(f"the installer still runs {INSTALL_DEADLINE:.0f} s after its start") from None
-    if rc != 0:
-        raise Failure(f"the installer ended with exit code {rc}: {proc.err_path.read_text(errors='replace')}")
+    if rc != expect:
+        raise Failure(f"the installer ended with exit code {rc}, expected {expect}: "
+                      f"{proc.err_path.read_text(errors='replace')}")
     folder = folder if folder is not None else default_folder(s)
-    log(f"installed with {' '.join(args)} in {time.monotonic() - started:.2f} s")
+    log(f"setup {' '.join(args)}: exit code {rc} after {time.monotonic() - started:.2f} s")
     return folder
 
 
@@ -247,7 +258,7 @@ def expect_installed(s, folder):
         "DisplayVersion": release_version(s),
         "InstallLocation": where,
         "UninstallString": f'"{where}\\Uninstall.exe"',
-        "QuietUninstallString": f'"{where}\\Uninstall.exe" /S',
+        "QuietUninstallString": f'"{where}\\Uninstall.exe" /S _?={where}',
         "DisplayIcon": f"{where}\\Vessmark.scr,0",
     }
     wrong = {k: (entry.get(k), v) for k, v in expected.items() if entry.get(k) != v}
@@ -264,7 +275,7 @@ def uninstaller_copies(s, folder):
             if e.isdigit() and mark in process_cmdline(int(e)).lower() and process_alive(int(e))]
 
 
-def wait_for_uninstaller(s, folder, launcher, window=None, deadline=UNINSTALL_DEADLINE):
+def wait_for_uninstaller(s, folder, launcher, window=None, deadline=UNINSTALL_DEADLINE, expect=0):
     """The launcher returns at once; the copy it started from %TEMP% removes
     Uninstall.exe among the rest and then ends (with a window: when its window
     goes). Done when the copy is seen to end with Uninstall.exe gone; a copy
@@ -275,8 +286,8 @@ def wait_for_uninstaller(s, folder, launcher, window=None, deadline=UNINSTALL_DE
         rc = launcher.wait(timeout=deadline)
     except Exception:
         raise Failure(f"Uninstall.exe still runs {deadline:.0f} s after its start") from None
-    if rc != 0:
-        raise Failure(f"Uninstall.exe ended with exit code {rc}")
+    if rc != expect:
+        raise Failure(f"Uninstall.exe ended with exit code {rc}, expected {expect}")
     if window is not None:
         rc, values = s.probe("gone", window, int(deadline * 1000), timeout=deadline + 30)
         if rc != 0:
@@ -306,15 +317,42 @@ def uninstall_silently(s, folder):
     wait_for_uninstaller(s, folder, s.wine([folder / "Uninstall.exe", "/S"], "uninstall"))
 
 
-def expect_uninstalled(s, folder, settings_kept):
-    """Nothing the installer made is left: no program, no uninstall entry, no
-    screen-saver setting naming the program; the settings file only if kept."""
+def uninstall_in_place(s, folder, expect=0):
+    """The uninstall entry's QuietUninstallString: it waits for the work, and
+    its exit code tells how that went."""
+    args = [folder / "Uninstall.exe", "/S", *f"_?={dos_path(s, folder)}".split(" ")]
+    wait_for_uninstaller(s, folder, s.wine(args, "uninstall"), expect=expect)
+
+
+def at_sign_in(s):
+    """The per-user RunOnce entries of Vessmark: {name: command}."""
+    return {k: v for k, v in (reg_values(s, RUNONCE_KEY) or {}).items() if k.startswith("Vessmark")}
+
+
+def sign_in(s):
+    """Runs the one RunOnce entry of Vessmark as Windows does at the next
+    sign-in (Wine does not): the entry goes, then its command runs."""
+    entries = at_sign_in(s)
+    if len(entries) != 1:
+        raise Failure(f"expected one RunOnce entry of Vessmark, found {entries}")
+    name, command = entries.popitem()
+    reg(s, "delete", RUNONCE_KEY, "/v", name, "/f", label="reg-delete")
+    # Split as Windows splits a command line; Wine joins the parts again.
+    args = [m.group(1) if m.group(1) is not None else m.group(2) for m in re.finditer(r'"([^"]*)"|(\S+)', command)]
+    if s.wine(args, "sign-in").wait(timeout=UNINSTALL_DEADLINE) != 0:
+        raise Failure(f"the RunOnce command failed: {command}")
+    log(f"ran the RunOnce entry {name}: {command}")
+
+
+def expect_uninstalled(s, folder, settings_kept, in_use=()):
+    """Nothing the installer made is left: no program (but those in use, left
+    to the next sign-in), no uninstall entry, no screen-saver setting naming
+    the program; the settings file only if kept."""
     left = sorted(p.name for p in folder.iterdir()) if folder.exists() else []
-    if settings_kept:
-        if not folder.exists():
-            raise Failure(f"the uninstall removed {folder}, with the {SETTINGS_FILE} it should have kept")
-        if left != [SETTINGS_FILE]:
-            raise Failure(f"after the uninstall {folder} holds {left}, expected only {SETTINGS_FILE}")
+    if settings_kept or in_use:
+        expected = sorted(set(in_use) | ({SETTINGS_FILE} if settings_kept else set()))
+        if left != expected:
+            raise Failure(f"after the uninstall {folder} holds {left}, expected {expected}")
     elif folder.exists():
         raise Failure(f"after the uninstall {folder} is still there, holding {left}")
     if reg_values(s, UNINSTALL_KEY) is not None:
@@ -322,7 +360,7 @@ def expect_uninstalled(s, folder, settings_kept):
     current = saver_value(s)
     if current and current.lower().endswith("vessmark.scr"):
         raise Failure(f"{SAVER_VALUE} still names the uninstalled program: {current}")
-    log(f"uninstalled: {'only ' + SETTINGS_FILE if left else 'no folder'} left, no uninstall entry")
+    log(f"uninstalled: {left or 'no folder'} left, no uninstall entry")
 
 
 # --- the installed programs ----------------------------------------------------------
@@ -385,6 +423,40 @@ def settings_saved_beside_programs(s, folder):
     log(f"Set saved {len(data)} bytes in {ini}")
 
 
+def contents(path):
+    """A file's bytes, a folder's files and their bytes, or None."""
+    if path.is_dir():
+        return sorted((p.name, p.read_bytes()) for p in path.iterdir())
+    return path.read_bytes() if path.exists() else None
+
+
+def listing(path):
+    return sorted(p.name for p in path.iterdir()) if path.is_dir() else contents(path)
+
+
+@contextlib.contextmanager
+def immutable(path):
+    """Running as root, only an immutable file or folder refuses Wine a write."""
+    subprocess.run(["chattr", "+i", str(path)], check=True)
+    try:
+        yield
+    finally:
+        subprocess.run(["chattr", "-i", str(path)], check=True)
+
+
+def expect_refused(s, folder, saver):
+    """A silent install into folder ends with exit code 2 and changes nothing:
+    the folder (or file) as it was, no uninstall entry, SCRNSAVE.EXE as it was."""
+    before = contents(folder)
+    install(s, "/SETSAVER", folder=folder, expect=NOT_DONE)
+    if contents(folder) != before:
+        raise Failure(f"the refused install changed {folder}: it holds {listing(folder)}")
+    if reg_values(s, UNINSTALL_KEY) is not None:
+        raise Failure(f"the refused install wrote the uninstall entry: {reg_values(s, UNINSTALL_KEY)}")
+    if saver_value(s) != saver:
+        raise Failure(f"the refused install changed {SAVER_VALUE}: {saver!r} -> {saver_value(s)!r}")
+
+
 # --- the scenarios ---------------------------------------------------------------------
 
 @scenario
@@ -402,11 +474,27 @@ def silent_default_folder(s):
 
 @scenario
 def silent_into_folder(s):
-    """/S /D=folder (with a blank): the programs there side by side, a show from
-    there ends on a key, no screen-saver setting; a settings file written beside
-    them survives the silent uninstall, and nothing else does."""
+    """/S /D=folder (with a blank), refused with exit code 2 and nothing
+    changed while the folder is a file, cannot be written, or holds a file
+    that cannot be replaced; then the programs there side by side, a show from
+    there ends on a key, no screen-saver setting; the uninstall (in place)
+    closes the preview and the settings dialog from there, and a settings file
+    written beside the programs survives it, and nothing else does."""
     before = saver_value(s)
-    folder = install(s, folder=s.work / "Programs" / "Vessmark Saver")
+    folder = s.work / "Programs" / "Vessmark Saver"
+    folder.parent.mkdir(parents=True)
+    folder.write_bytes(b"a file, not a folder")
+    expect_refused(s, folder, before)
+    folder.unlink()
+    folder.mkdir()
+    with immutable(folder):
+        expect_refused(s, folder, before)
+    # The programs are written before it: they must go again.
+    (folder / "README.txt").write_bytes(b"the user's own")
+    with immutable(folder / "README.txt"):
+        expect_refused(s, folder, before)
+    (folder / "README.txt").unlink()
+    install(s, folder=folder)
     expect_installed(s, folder)
     if saver_value(s) != before:
         raise Failure(f"{SAVER_VALUE} changed without /SETSAVER: {before!r} -> {saver_value(s)!r}")
@@ -416,7 +504,19 @@ def silent_into_folder(s):
     (folder / SETTINGS_FILE).write_bytes(SECTION + KEY_KIND + b"=0\r\n" + KEY_REPEAT + b"=0\r\n" + KEY_FILE
                                          + b"=\r\n")
     kept = (folder / SETTINGS_FILE).read_bytes()
-    uninstall_silently(s, folder)
+    # The display settings show the preview, and the settings dialog is open.
+    pane, pane_window = s.start_window_helper(["pane", 100, 100, 152, 112], "pane")
+    preview = Installed(s, folder).start("/p", int(pane_window["hwnd"], 16))
+    preview_child(s, pane_window["hwnd"])
+    dialog = Installed(s, folder).start("/c")
+    if s.probe("wait", "-", "<Vessmark>", int(WINDOW_DEADLINE * 1000), "visible")[0] != 0:
+        raise Failure("Vessmark.scr /c showed no settings dialog")
+    uninstall_in_place(s, folder)
+    for what, proc in (("preview", preview), ("settings dialog", dialog)):
+        if proc.poll() is None:
+            raise Failure(f"the {what} still runs after the uninstall")
+    if pane.poll() is not None:
+        raise Failure("the display settings' pane went with the preview")
     expect_uninstalled(s, folder, settings_kept=True)
     if (folder / SETTINGS_FILE).read_bytes() != kept:
         raise Failure(f"the silent uninstall changed {SETTINGS_FILE}")
@@ -443,7 +543,8 @@ def expect_saver_names(s, folder):
 def set_saver(s):
     """/S /SETSAVER makes the installed program the screen saver; the uninstall
     takes the setting away again, gives back the screen saver it replaced
-    (when that is still there), and leaves alone one chosen since."""
+    (when that is still there), and leaves alone one chosen since. A second
+    install into another folder moves the first one there."""
     other = s.work / "Other Saver" / "Other.scr"
     other.parent.mkdir()
     shutil.copy2(s.paths.probe, other)
@@ -469,6 +570,30 @@ def set_saver(s):
         if saver_value(s) != after:
             raise Failure(f"{what}: after the uninstall {SAVER_VALUE} is {saver_value(s)!r}, expected {after!r}")
         set_saver_value(s, None)
+    log("--- a second install elsewhere moves the first, its settings and its being the screen saver")
+    set_saver_value(s, other_value)
+    first = install(s, "/SETSAVER", folder=s.work / "Programs" / "First")
+    (first / SETTINGS_FILE).write_bytes(SECTION + KEY_KIND + b"=1\r\n")
+    install(s, folder=folder)
+    install(s, folder=folder)  # and again: a reinstall leaves nothing set aside
+    if first.exists():
+        raise Failure(f"the first installation is still there: {listing(first)}")
+    expect_installed(s, folder)
+    if contents(folder / SETTINGS_FILE) != SECTION + KEY_KIND + b"=1\r\n":
+        raise Failure(f"the settings did not come along: {contents(folder / SETTINGS_FILE)}")
+    expect_saver_names(s, folder)
+    # An uninstaller left in another folder (by an earlier release) takes
+    # away nothing of the installation that owns the entry.
+    stale = s.work / "Programs" / "Stale"
+    stale.mkdir()
+    shutil.copy2(folder / "Uninstall.exe", stale)
+    uninstall_in_place(s, stale)
+    expect_installed(s, folder)
+    expect_saver_names(s, folder)
+    uninstall_silently(s, folder)
+    expect_uninstalled(s, folder, settings_kept=True)
+    if saver_value(s) != other_value:
+        raise Failure(f"after the uninstall {SAVER_VALUE} is {saver_value(s)!r}, expected {other_value!r}")
 
 
 @scenario
@@ -476,8 +601,9 @@ def profile_folder_cyrillic(s):
     """A profile whose user name the ANSI code page (1252 here) cannot hold,
     as the default folder would be for such a user: the programs install
     there, the screen-saver setting takes the short form, a show runs from
-    there and the settings are saved there, and the uninstall removes all of
-    it but the settings file, which a silent uninstall keeps."""
+    there and the settings are saved there; uninstalled during a show, it
+    removes all of it but the settings file, which a silent uninstall keeps,
+    and the show's programs, which the next sign-in removes."""
     s.env.update({"LANG": "C.UTF-8", "LC_ALL": "C.UTF-8"})
     folder = s.work / "Users" / "Пользователь" / "AppData" / "Local" / "Programs" / "Vessmark"
     install(s, "/SETSAVER", folder=folder)
@@ -485,7 +611,14 @@ def profile_folder_cyrillic(s):
     expect_saver_names(s, folder)
     show_runs_from(s, folder)
     settings_saved_beside_programs(s, folder)
-    uninstall_silently(s, folder)
+    # A show from there, which takes no orders from other programs: its two
+    # programs are left to the next sign-in, and the exit code says so.
+    running = start_show(s, Installed(s, folder), "/s")
+    uninstall_in_place(s, folder, expect=IN_USE)
+    expect_uninstalled(s, folder, settings_kept=True, in_use={"Vessmark.scr", "Vessmark.dll"})
+    s.press_key("a")
+    expect_show_ends(s, running, "a key press")
+    sign_in(s)
     expect_uninstalled(s, folder, settings_kept=True)
 
 
@@ -496,13 +629,14 @@ def uninstaller_window(s):
     return values["hwnd"]
 
 
-def control(s, hwnd, control_id=None, cls=None):
-    """One control of the uninstaller's window (its current page): its
-    handle, caption and centre on the screen."""
+def control(s, hwnd, control_id=None, cls=None, caption=None):
+    """One control of the uninstaller's window (its current page) or of a
+    message box: its handle, caption and centre on the screen."""
     children = s.probe_ok("children", hwnd)
     for i in range(int(children.get("count", "0"))):
         if ((control_id is None or children.get(f"child.{i}.id") == control_id)
                 and (cls is None or children.get(f"child.{i}.class") == cls)
+                and (caption is None or children.get(f"child.{i}.caption", "").replace("&", "") == caption)
                 and children.get(f"child.{i}.visible") == "1"):
             left, top, right, bottom = map(int, children[f"child.{i}.screen"].split(","))
             return {"hwnd": children[f"child.{i}.hwnd"], "caption": children.get(f"child.{i}.caption", ""),
@@ -532,14 +666,42 @@ def tree_state(s, tree):
     return state >> 12
 
 
+def answer(s, owner, button, expected, deadline=UNINSTALL_DEADLINE):
+    """The message box the uninstaller's window shows must name what is
+    expected; then one of its buttons is pressed."""
+    end = time.monotonic() + deadline
+    while True:
+        owned = s.probe("owned", owner)[1]
+        if int(owned.get("count", "0")) > 0 and owned.get("owned.0.visible") == "1":
+            break
+        if time.monotonic() > end:
+            raise Failure(f"the uninstaller showed no message within {deadline:.0f} s")
+        time.sleep(0.1)
+    box = owned["owned.0.hwnd"]
+    children = s.probe_ok("children", box)
+    text = " ".join(children.get(f"child.{i}.caption", "") for i in range(int(children.get("count", "0")))
+                    if children.get(f"child.{i}.class") == "Static")
+    missing = [e for e in expected if e not in text]
+    if missing:
+        raise Failure(f"the message {text!r} does not name {missing}")
+    click(s, control(s, box, cls="Button", caption=button)["centre"])
+    s.probe_ok("gone", box, int(deadline * 1000), timeout=deadline + 30)
+    log(f"answered {button} to {text!r}")
+
+
 @scenario
 def uninstall_removes_settings_when_ticked(s):
     """The uninstaller as a person uses it: Next, tick "Also delete my
     settings file (Vessmark.ini)", Uninstall, Close: the settings file goes
-    with the rest, and the folder with it."""
+    with the rest. A program of the folder that will not close (a stand-in
+    for a show) is named, with Retry and Cancel; Cancel leaves it to the next
+    sign-in, which the uninstaller says, and which removes the folder."""
     folder = install(s, folder=s.work / "Programs" / "Vessmark")
     (folder / SETTINGS_FILE).write_bytes(SECTION + KEY_KIND + b"=0\r\n")
     expect_installed(s, folder)
+    shutil.copy2(s.paths.probe, folder / "Vessmark.dll")
+    stand_in = s.wine([folder / "Vessmark.dll", "create", "VessmarkStandIn", "stand-in", "hidden"], "stand-in")
+    s.probe_ok("wait", "VessmarkStandIn", "stand-in", int(WINDOW_DEADLINE * 1000))
     launcher = s.wine([folder / "Uninstall.exe"], "uninstall")
     hwnd = uninstaller_window(s)
     click(s, wait_for_button(s, hwnd, "Next >")["centre"])
@@ -554,8 +716,15 @@ def uninstall_removes_settings_when_ticked(s):
     if tree_state(s, tree) != STATE_CHECKED:
         raise Failure(f"the click did not tick the settings file (state {tree_state(s, tree)})")
     click(s, wait_for_button(s, hwnd, "Uninstall")["centre"])
+    where = dos_path(s, folder)
+    answer(s, hwnd, "Cancel", [where, "sign in"])
+    answer(s, hwnd, "OK", ["Vessmark.dll", where, "sign in"])
     click(s, wait_for_button(s, hwnd, "Close", deadline=UNINSTALL_DEADLINE)["centre"])
     wait_for_uninstaller(s, folder, launcher, window=hwnd)
+    expect_uninstalled(s, folder, settings_kept=False, in_use={"Vessmark.dll"})
+    stand_in.kill()
+    stand_in.wait()
+    sign_in(s)
     expect_uninstalled(s, folder, settings_kept=False)
 
 
