@@ -75,6 +75,8 @@ def run(paths, name):
         else:
             traceback.print_exc()
         log("the show said: " + (" | ".join(said) if said else "nothing"))
+        for crash in session.crashes():
+            log(f"crashed: {crash}")
         log(f"screenshot: {shot}; outputs: {artifacts}")
         return 1
     finally:

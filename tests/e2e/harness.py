@@ -358,6 +358,13 @@ class Session:
                     lines.append(text.strip())
         return lines
 
+    def crashes(self):
+        """Wine's line for each program of the scenario that crashed ("wine:
+        Unhandled page fault on ..."): the prefix shows no crash dialog, which
+        would take the foreground from a show and wait for a click."""
+        return [line.strip() for err in sorted(self.work.glob("*.err"))
+                for line in err.read_text(errors="replace").splitlines() if "wine: Unhandled" in line]
+
     def said_why(self, proc=None):
         """The renderer's lines, for a failure message."""
         lines = self.show_said(proc)
