@@ -507,7 +507,7 @@ def silent_into_folder(s):
     # The display settings show the preview, and the settings dialog is open.
     pane, pane_window = s.start_window_helper(["pane", 100, 100, 152, 112], "pane")
     preview = Installed(s, folder).start("/p", int(pane_window["hwnd"], 16))
-    preview_child(s, pane_window["hwnd"])
+    preview_child(s, pane_window["hwnd"], preview)
     dialog = Installed(s, folder).start("/c")
     if s.probe("wait", "-", "<Vessmark>", int(WINDOW_DEADLINE * 1000), "visible")[0] != 0:
         raise Failure("Vessmark.scr /c showed no settings dialog")

@@ -678,9 +678,9 @@ def folder_outside_code_page(folder):
 
 # --- the preview pane ----------------------------------------------------------------
 
-def preview_child(s, pane_hwnd, deadline=WINDOW_DEADLINE):
+def preview_child(s, pane_hwnd, proc=None, deadline=WINDOW_DEADLINE):
     """Waits for a visible child in the pane; returns the pane's client
-    rectangle and the children."""
+    rectangle and the children. A program that ends first fails at once."""
     end = time.monotonic() + deadline
     while True:
         rc, values = s.probe("children", pane_hwnd)
@@ -688,8 +688,11 @@ def preview_child(s, pane_hwnd, deadline=WINDOW_DEADLINE):
             raise Failure("the pane is gone")
         if values.get("count") not in (None, "0") and values.get("child.0.visible") == "1":
             return values
+        if proc is not None and proc.poll() is not None:
+            raise Failure(f"the program ended ({proc.returncode}) with no child in the pane: {values}")
         if time.monotonic() > end:
-            raise Failure(f"no visible child in the pane within {deadline:.0f} s: {values}")
+            running = "" if proc is None else f"; the program still runs: {proc.poll() is None}"
+            raise Failure(f"no visible child in the pane within {deadline:.0f} s: {values}{running}")
         time.sleep(0.05)
 
 
@@ -703,7 +706,7 @@ def preview_fills(width, height, renderer=True):
         pane, pane_window = s.start_window_helper(["pane", 100, 100, width, height], "pane")
         started = time.monotonic()
         proc = saver.start("/p", int(pane_window["hwnd"], 16))  # the handle in decimal, as Windows gives it
-        values = preview_child(s, pane_window["hwnd"])
+        values = preview_child(s, pane_window["hwnd"], proc)
         log(f"preview up {time.monotonic() - started:.2f} s after the start")
         problems = []
         if values["count"] != "1":
