@@ -1,5 +1,6 @@
 // Whole frames of the show with its own settings, drawn off-screen on Mesa:
-// the motion, every lit sphere, and the wait for the rasteriser to finish.
+// the motion, every lit sphere, and the wait for the rasteriser to finish;
+// drawn the instanced way where the driver has it, and the OpenGL 1.1 way.
 
 #include <benchmark/benchmark.h>
 
@@ -17,7 +18,7 @@ namespace {
 constexpr std::uint32_t FrameMilliseconds = 16;
 constexpr int WarmUpFrames = 300; // until the swarm is inside the picture
 
-void OffscreenFrame(benchmark::State& state)
+void OffscreenFrame(benchmark::State& state, DrawPathRequest request)
 {
     const int width = static_cast<int>(state.range(0));
     const int height = static_cast<int>(state.range(1));
@@ -32,7 +33,7 @@ void OffscreenFrame(benchmark::State& state)
     SeedScene(*scene, 1);
     std::uint32_t now = 0;
     scene->Clock = [&now] { return now; };
-    if (!BuildScene(*scene, width, height)) {
+    if (!BuildScene(*scene, width, height, OffscreenSurface::Loader(), request)) {
         state.SkipWithError("cannot allocate the objects");
         return;
     }
@@ -47,10 +48,19 @@ void OffscreenFrame(benchmark::State& state)
         glFinish();
     }
     state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-    state.SetLabel(surface->RendererName());
+    state.SetLabel(CurrentRendererName() + ", " + DrawPathName(scene->Path) + " path");
 }
 
-BENCHMARK(OffscreenFrame)->Args({640, 480})->Args({1920, 1080})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(OffscreenFrame, Auto, DrawPathRequest::Auto)
+    ->Args({640, 480})
+    ->Args({1920, 1080})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(OffscreenFrame, Fixed, DrawPathRequest::Fixed)
+    ->Args({640, 480})
+    ->Args({1920, 1080})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace
 } // namespace vessmark

@@ -21,28 +21,14 @@ void SetUpCamera(const Scene& scene)
     glLoadIdentity();
 }
 
-void DrawSphere(const SceneObject& object, const MotionDirection& motion, int tailLength)
+void DrawLineOrPoint(const SceneObject& object, const RendererSettings& settings)
 {
     const Vector3& p = object.Position;
-    glPushMatrix();
-    glTranslatef(p.X, p.Y, p.Z);
-    if (tailLength != 0) {
-        const float stretch = SphereStretch(tailLength, motion.Length);
-        glRotatef(HeadingDegrees(motion.Unit), 0.0f, 1.0f, 0.0f);
-        glRotatef(PitchDegrees(motion.Unit), 1.0f, 0.0f, 0.0f);
-        glScalef(1.0f, 1.0f, stretch);
-    }
-    glCallList(SphereList);
-    glPopMatrix();
-}
-
-void DrawLineOrPoint(const SceneObject& object, const MotionDirection& motion, const RendererSettings& settings)
-{
-    const Vector3& p = object.Position;
+    glColor3f(object.Colour.R, object.Colour.G, object.Colour.B);
     if (settings.TailLength != 0) {
         // A line of twice the tail length, centred on the object, along its motion.
         const auto t = static_cast<float>(settings.TailLength);
-        const Vector3& u = motion.Unit;
+        const Vector3 u = DirectionOfMotion(object.Velocity).Unit;
         glLineWidth(LineWidthAt(p.Z, settings.ObjectSize));
         glBegin(GL_LINES);
         glVertex3f(p.X - t * u.X, p.Y - t * u.Y, p.Z - t * u.Z);
@@ -56,43 +42,33 @@ void DrawLineOrPoint(const SceneObject& object, const MotionDirection& motion, c
     }
 }
 
-void DrawLink(const SceneObject& follower, const SceneObject& leader)
+// Every follower's line to its leader, in one batch after the objects. With
+// spheres the lighting stays on, as it always has for the links, with the
+// normal the spheres leave behind.
+void DrawLinks(std::span<const SceneObject> followers, std::span<const SceneObject> leaders)
 {
     glLineWidth(LinkWidth);
     glBegin(GL_LINES);
-    glColor3f(follower.LinkColour.R, follower.LinkColour.G, follower.LinkColour.B);
-    glVertex3f(follower.Position.X, follower.Position.Y, follower.Position.Z);
-    glColor3f(leader.LinkColour.R, leader.LinkColour.G, leader.LinkColour.B);
-    glVertex3f(leader.Position.X, leader.Position.Y, leader.Position.Z);
+    for (const SceneObject& follower : followers) {
+        // A follower with no leader (an empty leader array) has nothing to link to.
+        if (follower.Target < 0 || static_cast<std::size_t>(follower.Target) >= leaders.size()) {
+            continue;
+        }
+        const SceneObject& leader = leaders[static_cast<std::size_t>(follower.Target)];
+        glColor3f(follower.LinkColour.R, follower.LinkColour.G, follower.LinkColour.B);
+        glVertex3f(follower.Position.X, follower.Position.Y, follower.Position.Z);
+        glColor3f(leader.LinkColour.R, leader.LinkColour.G, leader.LinkColour.B);
+        glVertex3f(leader.Position.X, leader.Position.Y, leader.Position.Z);
+    }
     glEnd();
 }
 } // namespace
 
-void UpdateAndDraw(Scene& scene, SceneObject& object, std::span<const SceneObject> leaders)
+void UpdateAndColour(Scene& scene, SceneObject& object, std::span<const SceneObject> leaders)
 {
-    const RendererSettings& settings = scene.Settings;
     UpdateObject(object, scene, leaders);
-
-    MotionDirection motion;
-    if (settings.TailLength != 0) {
-        motion = DirectionOfMotion(object.Velocity);
-    }
-
     object.Colour = HsvToRgb(object.Hue, object.Saturation, object.Value);
     object.LinkColour = {object.Colour.R * LinkShade, object.Colour.G * LinkShade, object.Colour.B * LinkShade};
-    glColor3f(object.Colour.R, object.Colour.G, object.Colour.B);
-
-    if (settings.DrawSpheres == 1) {
-        DrawSphere(object, motion, settings.TailLength);
-    } else {
-        DrawLineOrPoint(object, motion, settings);
-    }
-
-    // A follower with no leader (an empty leader array) has nothing to link to.
-    if (settings.ShowLinks == 1 && object.Kind == Follower && object.Target >= 0
-        && static_cast<std::size_t>(object.Target) < leaders.size()) {
-        DrawLink(object, leaders[static_cast<std::size_t>(object.Target)]);
-    }
 }
 
 void DrawFrame(Scene& scene)
@@ -101,14 +77,32 @@ void DrawFrame(Scene& scene)
         return;
     }
     AdvanceFrameTime(scene);
+    ++scene.FramesDrawn;
     SetUpCamera(scene);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     const std::span<const SceneObject> leaders = scene.Leaders();
     for (SceneObject& leader : scene.Leaders()) {
-        UpdateAndDraw(scene, leader, leaders);
+        UpdateAndColour(scene, leader, leaders);
     }
     for (SceneObject& follower : scene.Followers()) {
-        UpdateAndDraw(scene, follower, leaders);
+        UpdateAndColour(scene, follower, leaders);
+    }
+
+    const RendererSettings& settings = scene.Settings;
+    const std::span<const SceneObject> followers = scene.Followers();
+    if (settings.DrawSpheres == 1) {
+        if (scene.Spheres) {
+            scene.Spheres->Draw(leaders, followers, settings.TailLength);
+        }
+    } else {
+        for (const auto kind : {leaders, followers}) {
+            for (const SceneObject& object : kind) {
+                DrawLineOrPoint(object, settings);
+            }
+        }
+    }
+    if (settings.ShowLinks == 1) {
+        DrawLinks(followers, leaders);
     }
 }
 

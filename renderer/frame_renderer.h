@@ -1,6 +1,6 @@
 #pragma once
 // Drawing one frame of the show into the current context. The host presents
-// it (flush and swap, or a read-back off-screen).
+// it (a buffer swap, or a read-back off-screen).
 
 #include <span>
 
@@ -14,13 +14,14 @@ inline constexpr double CameraFieldOfView = 80.0;
 inline constexpr double CameraNear = 50.0;
 inline constexpr double CameraFar = 2000.0;
 
-// The frame's time step, the camera, a cleared picture and every object
-// steered, moved and drawn: the leaders first, so that the followers chase
-// where their leaders are in this frame. Nothing happens in an unsized scene.
+// The frame's time step, the camera, a cleared picture, every object steered,
+// moved and coloured (the leaders first, so that the followers chase where
+// their leaders are in this frame), then every object drawn, then the links.
+// Nothing happens in an unsized scene.
 void DrawFrame(Scene& scene);
 
-// Steers, moves, colours and draws one object; followers need the leaders for
-// their search, their chase and their link.
-void UpdateAndDraw(Scene& scene, SceneObject& object, std::span<const SceneObject> leaders);
+// Steers, moves and colours one object; followers need the leaders for their
+// search and their chase.
+void UpdateAndColour(Scene& scene, SceneObject& object, std::span<const SceneObject> leaders);
 
 } // namespace vessmark

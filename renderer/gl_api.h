@@ -1,5 +1,6 @@
 #pragma once
-// OpenGL 1.1 and GLU for the portable core. The Windows headers want the
+// OpenGL 1.1 and GLU for the portable core, and the types and names of the
+// newer functions, which are looked up at run time (gl_loader.h). The Windows headers want the
 // import and calling-convention macros that windows.h would define; giving them
 // here keeps windows.h out of the core.
 
@@ -16,4 +17,5 @@
 #endif
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 #include <GL/glu.h>

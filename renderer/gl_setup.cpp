@@ -1,6 +1,10 @@
 #include "gl_setup.h"
 
+#include <algorithm>
+#include <string_view>
+
 #include "gl_api.h"
+#include "sphere_drawers.h"
 
 namespace vessmark {
 
@@ -31,13 +35,28 @@ void SetUpMaterial()
     glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
 }
 
-void CompileSphereList(const RendererSettings& settings)
+std::string_view GlText(GLenum name)
 {
-    glNewList(SphereList, GL_COMPILE);
-    GLUquadric* quadric = gluNewQuadric();
-    gluSphere(quadric, settings.ObjectSize * 0.5, settings.SphereDetail + 2, settings.SphereDetail + 1);
-    gluDeleteQuadric(quadric);
-    glEndList();
+    const auto* text = reinterpret_cast<const char*>(glGetString(name));
+    return text != nullptr ? std::string_view(text) : std::string_view();
+}
+
+// The sphere every object is drawn with, and the drawer for it: instanced
+// where the driver allows and the drawer can be made, the 1.1 way otherwise.
+void PrepareSpheres(Scene& scene, const DrawPathChoice& choice, const GlFunctionLoader& load)
+{
+    const RendererSettings& settings = scene.Settings;
+    const SphereMesh mesh = BuildSphereMesh(static_cast<float>(settings.ObjectSize) * 0.5f,
+                                            settings.SphereDetail + 2, settings.SphereDetail + 1);
+    if (choice.Path == DrawPath::Instanced) {
+        const auto objects = static_cast<std::size_t>(std::max(settings.LeaderCount, 0))
+                             + static_cast<std::size_t>(std::max(settings.FollowerCount, 0));
+        scene.Spheres = MakeInstancedSphereDrawer(mesh, load, choice.ArbInstancing, objects);
+    }
+    if (!scene.Spheres) {
+        scene.Path = DrawPath::Fixed;
+        scene.Spheres = MakeFixedSphereDrawer(mesh);
+    }
 }
 } // namespace
 
@@ -55,7 +74,7 @@ void SizeScene(Scene& scene, int width, int height)
     scene.Sized = true;
 }
 
-bool BuildScene(Scene& scene, int width, int height)
+bool BuildScene(Scene& scene, int width, int height, const GlFunctionLoader& load, DrawPathRequest request)
 {
     SizeScene(scene, width, height);
     glEnable(GL_DEPTH_TEST);
@@ -64,12 +83,23 @@ bool BuildScene(Scene& scene, int width, int height)
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glEnable(GL_LINE_SMOOTH);
     glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
+    // Lines and points are drawn alike on both paths; the choice is kept for
+    // the reports all the same.
+    const DrawPathChoice choice = ChooseDrawPath(GlText(GL_VERSION), GlText(GL_EXTENSIONS), request);
+    scene.Path = choice.Path;
+    scene.Spheres.reset();
     if (scene.Settings.DrawSpheres == 1) {
         SetUpLight();
         SetUpMaterial();
-        CompileSphereList(scene.Settings);
+        PrepareSpheres(scene, choice, load);
     }
     return PopulateScene(scene);
+}
+
+std::string CurrentRendererName()
+{
+    const std::string_view name = GlText(GL_RENDERER);
+    return name.empty() ? "unknown" : std::string(name);
 }
 
 } // namespace vessmark

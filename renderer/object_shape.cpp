@@ -46,6 +46,41 @@ float PitchDegrees(const Vector3& unit)
     return static_cast<float>(std::asin(y)) * DegreesPerRadian;
 }
 
+SpherePlacement PlaceSphere(const Vector3& position, const MotionDirection& motion, int tailLength)
+{
+    SpherePlacement placement;
+    placement.Position = position;
+    if (tailLength == 0) {
+        return placement;
+    }
+    placement.Stretch = SphereStretch(tailLength, motion.Length);
+    // The angles go back to radians the way OpenGL's own rotation takes its
+    // degrees, so that the turn is the one the show has always drawn.
+    const double pi = std::acos(-1.0);
+    const double heading = static_cast<double>(HeadingDegrees(motion.Unit)) * pi / 180.0;
+    const double pitch = static_cast<double>(PitchDegrees(motion.Unit)) * pi / 180.0;
+    const auto ch = static_cast<float>(std::cos(heading));
+    const auto sh = static_cast<float>(std::sin(heading));
+    const auto cp = static_cast<float>(std::cos(pitch));
+    const auto sp = static_cast<float>(std::sin(pitch));
+    // About y by the heading, then about x by the pitch.
+    placement.Turn = {ch, sh * sp, sh * cp, //
+                      0.0f, cp, -sp,        //
+                      -sh, ch * sp, ch * cp};
+    return placement;
+}
+
+std::array<float, 16> PlacementMatrix(const SpherePlacement& placement)
+{
+    const auto& t = placement.Turn;
+    const float s = placement.Stretch;
+    const Vector3& p = placement.Position;
+    return {t[0], t[3], t[6], 0.0f,         //
+            t[1], t[4], t[7], 0.0f,         //
+            t[2] * s, t[5] * s, t[8] * s, 0.0f, //
+            p.X, p.Y, p.Z, 1.0f};
+}
+
 float LineWidthAt(float z, int objectSize) { return Thickness(z, objectSize) * LineWidthFactor; }
 
 float PointSizeAt(float z, int objectSize) { return Thickness(z, objectSize) * PointSizeFactor; }

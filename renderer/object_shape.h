@@ -3,6 +3,8 @@
 // its motion, how far its sphere is stretched along it and how the sphere is
 // turned onto it, and the line width or point size of the flat drawing modes.
 
+#include <array>
+
 #include "scene_object.h"
 
 namespace vessmark {
@@ -29,6 +31,22 @@ float SphereStretch(int tailLength, float length);
 // line of motion: first about y, then about x.
 float HeadingDegrees(const Vector3& unit);
 float PitchDegrees(const Vector3& unit);
+
+// Where an object's sphere goes: turned by the two rotations above, stretched
+// along its own z axis, and moved to the object's position.
+struct SpherePlacement {
+    std::array<float, 9> Turn{1, 0, 0, 0, 1, 0, 0, 0, 1}; // rows of the rotation
+    Vector3 Position;
+    float Stretch = 1.0f;
+};
+
+// The placement for an object moving along `motion`; with no tail the sphere
+// stays round and unturned.
+SpherePlacement PlaceSphere(const Vector3& position, const MotionDirection& motion, int tailLength);
+
+// The whole placement as one 4 x 4 matrix, column by column (as OpenGL loads
+// it): translation x turn x stretch.
+std::array<float, 16> PlacementMatrix(const SpherePlacement& placement);
 
 // Nearer objects are drawn thicker.
 float LineWidthAt(float z, int objectSize);

@@ -71,6 +71,7 @@ void AdvanceFrameTime(Scene& scene)
     }
     if (!scene.ClockStarted) {
         scene.LastFrameTime = scene.Clock();
+        scene.FirstFrameTime = scene.LastFrameTime;
         scene.ClockStarted = true;
     }
     const std::uint32_t previous = scene.LastFrameTime;

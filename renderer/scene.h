@@ -7,14 +7,17 @@
 #include <memory>
 #include <span>
 
+#include "draw_path.h"
 #include "random.h"
 #include "renderer_settings.h"
 #include "scene_extents.h"
 #include "scene_object.h"
+#include "sphere_drawer.h"
 
 namespace vessmark {
 
-// Display list that holds the lit sphere every object is drawn with.
+// Display list that holds the lit sphere every object is drawn with, when
+// the spheres are drawn the OpenGL 1.1 way.
 inline constexpr unsigned SphereList = 1;
 
 // Milliseconds since some moment, as timeGetTime gives them: the counter may
@@ -41,6 +44,12 @@ struct Scene {
     float FrameSeconds = 0.0f;     // this frame's step
     std::uint32_t LastFrameTime = 0; // clock reading of the previous frame
     bool ClockStarted = false;     // LastFrameTime has been read once
+    std::uint32_t FirstFrameTime = 0; // clock reading of the first frame
+    std::uint64_t FramesDrawn = 0;  // for the hosts' reports of the frame rate
+
+    // How the spheres are drawn; chosen when the scene is built.
+    DrawPath Path = DrawPath::Fixed;
+    std::unique_ptr<SphereDrawer> Spheres;
 
     std::span<SceneObject> Leaders() { return {LeaderArray.get(), static_cast<std::size_t>(LeaderCount)}; }
     std::span<SceneObject> Followers() { return {FollowerArray.get(), static_cast<std::size_t>(FollowerCount)}; }

@@ -12,6 +12,10 @@
 namespace vessmark {
 
 namespace {
+// The two calls that pace the swaps.
+using SwapIntervalExt = void (*)(Display*, GLXDrawable, int);
+using SwapIntervalMesa = int (*)(unsigned int);
+
 // Framebuffer configurations and their windows need GLX 1.3.
 constexpr int NeededGlxMajor = 1;
 constexpr int NeededGlxMinor = 3;
@@ -191,7 +195,7 @@ std::unique_ptr<GlxWindow> GlxWindow::CreateFullScreen(XConnection& connection, 
     self->cursor_ = InvisibleCursor(display, self->window_);
     XDefineCursor(display, self->window_, self->cursor_);
     DescribeOwnWindow(display, self->window_);
-    if (!self->CreateContext(*config, error)) {
+    if (!self->CreateContext(*config, screen, error)) {
         return nullptr;
     }
     return self;
@@ -230,13 +234,13 @@ std::unique_ptr<GlxWindow> GlxWindow::Attach(XConnection& connection, Window win
                 + ", for which OpenGL has no configuration (XScreenSaver's GL: entries give a suitable one)";
         return nullptr;
     }
-    if (!self->CreateContext(*config, error)) {
+    if (!self->CreateContext(*config, screen, error)) {
         return nullptr;
     }
     return self;
 }
 
-bool GlxWindow::CreateContext(GLXFBConfig config, std::string& error)
+bool GlxWindow::CreateContext(GLXFBConfig config, int screen, std::string& error)
 {
     Display* display = connection_.Get();
     context_ = glXCreateNewContext(display, config, GLX_RGBA_TYPE, nullptr, True);
@@ -253,7 +257,40 @@ bool GlxWindow::CreateContext(GLXFBConfig config, std::string& error)
                 + (failed.empty() ? std::string() : ": " + failed);
         return false;
     }
+    LimitToRefresh(screen);
     return true;
+}
+
+void GlxWindow::LimitToRefresh(int screen)
+{
+    Display* display = connection_.Get();
+    const char* extensions = glXQueryExtensionsString(display, screen);
+    swapControl_ = ChooseSwapControl(extensions != nullptr ? extensions : "");
+    const GlFunctionLoader load = Loader();
+    switch (swapControl_) {
+    case SwapControlCall::GlxSwapIntervalExt:
+        if (const auto set = reinterpret_cast<SwapIntervalExt>(load("glXSwapIntervalEXT"))) {
+            set(display, window_, SwapIntervalRefreshes);
+        }
+        break;
+    case SwapControlCall::GlxSwapIntervalMesa:
+        if (const auto set = reinterpret_cast<SwapIntervalMesa>(load("glXSwapIntervalMESA"))) {
+            set(SwapIntervalRefreshes);
+        }
+        break;
+    case SwapControlCall::NotOffered:
+    case SwapControlCall::WglSwapIntervalExt:
+        break;
+    }
+    // A refusal only leaves the swaps unpaced.
+    connection_.SyncAndTakeError();
+}
+
+GlFunctionLoader GlxWindow::Loader()
+{
+    return [](const char* name) {
+        return reinterpret_cast<GlFunctionAddress>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
+    };
 }
 
 void GlxWindow::SetSize(int width, int height)

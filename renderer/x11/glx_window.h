@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "gl_loader.h"
+#include "swap_control.h"
 #include "x_connection.h"
 
 namespace vessmark {
@@ -50,15 +52,23 @@ public:
     void SetViewable(bool viewable) { viewable_ = viewable; }
     void MarkDestroyed() { destroyed_ = true; } // its events said so: it must not be touched any more
 
-    // Shows the drawn frame.
+    // Shows the drawn frame; where the display allows, not before its next
+    // refresh (see swap_control.h).
     void Swap();
+
+    // How the swaps are paced: the call that asked for one frame per refresh.
+    SwapControlCall SwapControl() const { return swapControl_; }
+
+    // The lookup of OpenGL functions for GLX contexts.
+    static GlFunctionLoader Loader();
 
     // Makes no context current and destroys the context.
     void Release();
 
 private:
     explicit GlxWindow(XConnection& connection) : connection_(connection) {}
-    bool CreateContext(GLXFBConfig config, std::string& error);
+    bool CreateContext(GLXFBConfig config, int screen, std::string& error);
+    void LimitToRefresh(int screen);
 
     XConnection& connection_;
     Window window_ = 0;
@@ -70,6 +80,7 @@ private:
     Colormap colormap_ = 0;
     Cursor cursor_ = 0;
     GLXContext context_ = nullptr;
+    SwapControlCall swapControl_ = SwapControlCall::NotOffered;
 };
 
 } // namespace vessmark

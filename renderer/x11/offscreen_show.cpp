@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "frame_renderer.h"
+#include "frame_report.h"
 #include "gl_api.h"
 #include "gl_setup.h"
 #include "offscreen_surface.h"
@@ -27,7 +28,7 @@ int RunOffscreenShow(const ShowOptions& options, std::ostream& out, std::ostream
     ShowClock clock(options.StepMilliseconds);
     clock.Bind(*scene);
 
-    if (!BuildScene(*scene, options.Width, options.Height)) {
+    if (!BuildScene(*scene, options.Width, options.Height, OffscreenSurface::Loader(), options.DrawPath)) {
         err << "vessmark-show: " << NotEnoughMemoryText(*scene) << "\n";
         return ShowExitNoMemory;
     }
@@ -37,6 +38,8 @@ int RunOffscreenShow(const ShowOptions& options, std::ostream& out, std::ostream
     for (int frame = 0; frame < frames; ++frame) {
         clock.StartFrame(frame);
         DrawFrame(*scene);
+        // In place of a buffer swap: the frame goes to the rasteriser, which
+        // works on it while the next one is being sent.
         glFlush();
     }
     glFinish();
@@ -57,7 +60,9 @@ int RunOffscreenShow(const ShowOptions& options, std::ostream& out, std::ostream
         }
     }
 
-    out << FrameRateSummary(frames, options.Width, options.Height, seconds, seed, surface->RendererName()) << "\n";
+    out << FrameRateSummary(static_cast<std::uint64_t>(frames), options.Width, options.Height, seconds,
+                            ShowDetails(seed, scene->Path))
+        << "\n";
     return ShowExitDone;
 }
 

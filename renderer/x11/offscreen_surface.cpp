@@ -4,8 +4,8 @@
 #include <EGL/eglext.h>
 
 #include <cstdio>
-#include <cstring>
 
+#include "extension_list.h"
 #include "gl_api.h"
 #include "show_scene.h"
 
@@ -19,27 +19,12 @@ std::string EglError(const std::string& what)
     return what + " failed (EGL error " + code + ")";
 }
 
-bool HasExtension(const char* list, const char* name)
-{
-    if (list == nullptr) {
-        return false;
-    }
-    const std::size_t length = std::strlen(name);
-    for (const char* p = std::strstr(list, name); p != nullptr; p = std::strstr(p + length, name)) {
-        const bool startsWord = p == list || p[-1] == ' ';
-        const bool endsWord = p[length] == '\0' || p[length] == ' ';
-        if (startsWord && endsWord) {
-            return true;
-        }
-    }
-    return false;
-}
 } // namespace
 
 std::unique_ptr<OffscreenSurface> OffscreenSurface::Create(int width, int height, std::string& error)
 {
     const char* clientExtensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
-    if (!HasExtension(clientExtensions, "EGL_MESA_platform_surfaceless")) {
+    if (clientExtensions == nullptr || !HasExtension(clientExtensions, "EGL_MESA_platform_surfaceless")) {
         error = "this EGL has no surfaceless platform (EGL_MESA_platform_surfaceless); is Mesa installed?";
         return nullptr;
     }
@@ -115,9 +100,9 @@ RgbImage OffscreenSurface::ReadPicture() const
     return ReadCurrentPicture(width_, height_);
 }
 
-std::string OffscreenSurface::RendererName() const
+GlFunctionLoader OffscreenSurface::Loader()
 {
-    return CurrentRendererName();
+    return [](const char* name) { return reinterpret_cast<GlFunctionAddress>(eglGetProcAddress(name)); };
 }
 
 } // namespace vessmark

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "gl_loader.h"
 #include "png_file.h"
 
 namespace vessmark {
@@ -26,8 +27,8 @@ public:
     // Waits for the drawing to finish and reads the picture back.
     RgbImage ReadPicture() const;
 
-    // The name of the OpenGL renderer behind the surface, for reports.
-    std::string RendererName() const;
+    // The lookup of OpenGL functions for this surface's context.
+    static GlFunctionLoader Loader();
 
 private:
     OffscreenSurface() = default;

@@ -7,6 +7,7 @@
 
 #include "fps_overlay.h"
 #include "frame_renderer.h"
+#include "frame_report.h"
 #include "gl_api.h"
 #include "gl_setup.h"
 #include "glx_window.h"
@@ -89,7 +90,7 @@ bool ScreenShow::Build(std::ostream& err)
         XQueryPointer(connection_.Get(), window_.Id(), &root, &child, &x, &y, &windowX, &windowY, &mask);
         input_.Start({x, y});
     }
-    if (!BuildScene(*scene_, window_.Width(), window_.Height())) {
+    if (!BuildScene(*scene_, window_.Width(), window_.Height(), GlxWindow::Loader(), options_.DrawPath)) {
         err << "vessmark-show: " << NotEnoughMemoryText(*scene_) << "\n";
         return false;
     }
@@ -200,16 +201,15 @@ Ending ScreenShow::Run(std::ostream& out, std::ostream& err)
             ending_ = Ending::OutputFailed;
             break;
         }
-        glFlush();
-        window_.Swap();
+        window_.Swap(); // the swap sends the frame on: no flush of its own
         ++framesDrawn_;
         if (options_.Fps) {
             fps_.Frame(SecondsSince(start));
         }
         if (last) {
             glFinish();
-            out << FrameRateSummary(framesDrawn_, window_.Width(), window_.Height(), SecondsSince(start), seed_,
-                                    CurrentRendererName())
+            out << FrameRateSummary(static_cast<std::uint64_t>(framesDrawn_), window_.Width(), window_.Height(),
+                                    SecondsSince(start), ShowDetails(seed_, scene_->Path))
                 << "\n";
             ending_ = Ending::FramesDone;
         }

@@ -13,7 +13,7 @@ int main(int argc, char** argv)
 {
     using namespace vessmark;
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    const ParsedOptions parsed = ParseShowOptions(arguments, std::getenv(ScreensaverWindowVariable));
+    const ParsedOptions parsed = ParseShowOptions(arguments, std::getenv(ScreensaverWindowVariable), std::getenv(DrawPathVariable));
     if (parsed.Options.Help) {
         std::cout << ShowUsage();
         return ShowExitDone;

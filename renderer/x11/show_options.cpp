@@ -32,6 +32,7 @@ enum class Scope {
 // What the command line asked for, before the modes are weighed.
 struct Requests {
     bool Offscreen = false;
+    bool DrawPath = false; // --draw-path was given
     bool Root = false;
     std::optional<std::uint32_t> WindowId;
     std::vector<std::string> OffscreenOnly; // names of off-screen options given
@@ -115,6 +116,17 @@ std::string ApplySize(ShowOptions& options, Requests&, const std::string& text)
     return {};
 }
 
+std::string ApplyDrawPath(ShowOptions& options, Requests& requests, const std::string& text)
+{
+    const auto request = ParseDrawPathRequest(text);
+    if (!request) {
+        return "wants auto or fixed, not '" + text + "'";
+    }
+    options.DrawPath = *request;
+    requests.DrawPath = true;
+    return {};
+}
+
 std::string ApplyWindowId(ShowOptions&, Requests& requests, const std::string& text)
 {
     const auto id = ParseWindowId(text);
@@ -142,6 +154,10 @@ const std::vector<OptionSpec>& Specs()
          IntegerInto(0, 1, [](ShowOptions& o, long long v) { o.Overrides.ShowLinks = static_cast<int>(v); })},
         {"--depth-colouring", "0|1", "1: every object's hue from its depth (show: 0)", Scope::Any,
          IntegerInto(0, 1, [](ShowOptions& o, long long v) { o.Overrides.DepthColouring = static_cast<int>(v); })},
+        {"--draw-path", "auto|fixed",
+         "fixed: draw with OpenGL 1.1 alone, as for old drivers; auto: the fastest way the driver has"
+         " (default: VESSMARK_DRAW_PATH, else auto)",
+         Scope::Any, ApplyDrawPath},
         {"--seed", "N", "seed of the show's random numbers (default: the calendar time)", Scope::Any,
          IntegerInto(0, std::numeric_limits<std::uint32_t>::max(),
                      [](ShowOptions& o, long long v) { o.Seed = static_cast<std::uint32_t>(v); })},
@@ -228,7 +244,8 @@ std::optional<std::uint32_t> ParseWindowId(const std::string& text)
     return InWindowIdRange(HasHexPrefix(text) ? ParseInteger(text.substr(2), 16) : ParseInteger(text));
 }
 
-ParsedOptions ParseShowOptions(const std::vector<std::string>& arguments, const char* screensaverWindow)
+ParsedOptions ParseShowOptions(const std::vector<std::string>& arguments, const char* screensaverWindow,
+                               const char* drawPathVariable)
 {
     ParsedOptions parsed;
     Requests requests;
@@ -272,6 +289,14 @@ ParsedOptions ParseShowOptions(const std::vector<std::string>& arguments, const 
     }
     if (parsed.Options.Help) {
         return parsed;
+    }
+    if (!requests.DrawPath && drawPathVariable != nullptr && *drawPathVariable != '\0') {
+        const auto request = ParseDrawPathRequest(drawPathVariable);
+        if (!request) {
+            parsed.Error = std::string(DrawPathVariable) + " should be auto or fixed, not '" + drawPathVariable + "'";
+            return parsed;
+        }
+        parsed.Options.DrawPath = *request;
     }
     parsed.Error = ResolveMode(parsed.Options, requests, screensaverWindow);
     return parsed;

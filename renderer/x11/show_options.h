@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "draw_path.h"
 #include "renderer_settings.h"
 
 namespace vessmark {
@@ -56,6 +57,7 @@ struct ShowOptions {
     std::optional<int> StepMilliseconds; // none: the real clock
     std::string Output;                  // PNG of the last frame; empty: off-screen the default name, on the screen none
     std::string Dump;                    // empty: no dump
+    DrawPathRequest DrawPath = DrawPathRequest::Auto; // --draw-path, else VESSMARK_DRAW_PATH
     SettingOverrides Overrides;
 };
 
@@ -64,10 +66,12 @@ struct ParsedOptions {
     std::string Error; // empty when the command line was understood
 };
 
-// argv without the program name, and the value of XSCREENSAVER_WINDOW (null
-// when it is not set). Accepts "--name value" and "--name=value", and every
-// option with a single dash too, as XScreenSaver's hacks do ("-root").
-ParsedOptions ParseShowOptions(const std::vector<std::string>& arguments, const char* screensaverWindow = nullptr);
+// argv without the program name, and the values of XSCREENSAVER_WINDOW and
+// VESSMARK_DRAW_PATH (null when not set; the option wins over the latter).
+// Accepts "--name value" and "--name=value", and every option with a single
+// dash too, as XScreenSaver's hacks do ("-root").
+ParsedOptions ParseShowOptions(const std::vector<std::string>& arguments, const char* screensaverWindow = nullptr,
+                               const char* drawPathVariable = nullptr);
 
 // A window id as a person or XScreenSaver writes it: decimal, or hexadecimal
 // after "0x". Nothing for anything else, for 0 and for numbers beyond X's

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gl_api.h"
+#include "gl_setup.h"
 
 namespace vessmark {
 
@@ -47,13 +48,9 @@ std::string NotEnoughMemoryText(const Scene& scene)
            + std::to_string(scene.Settings.FollowerCount) + " followers";
 }
 
-std::string FrameRateSummary(int frames, int width, int height, double seconds, std::uint32_t seed,
-                             const std::string& renderer)
+std::string ShowDetails(std::uint32_t seed, DrawPath path)
 {
-    char summary[256];
-    std::snprintf(summary, sizeof summary, "%d frames of %dx%d in %.3f s: %.1f frames per second (seed %u, %s)",
-                  frames, width, height, seconds, seconds > 0.0 ? frames / seconds : 0.0, seed, renderer.c_str());
-    return summary;
+    return "seed " + std::to_string(seed) + ", " + CurrentRendererName() + ", " + DrawPathName(path) + " path";
 }
 
 RgbImage ReadCurrentPicture(int width, int height)
@@ -73,12 +70,6 @@ RgbImage ReadCurrentPicture(int width, int height)
                     bottomUp.data() + static_cast<std::size_t>(height - 1 - y) * row, row);
     }
     return image;
-}
-
-std::string CurrentRendererName()
-{
-    const auto* name = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-    return name != nullptr ? name : "unknown";
 }
 
 } // namespace vessmark

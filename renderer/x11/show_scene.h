@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "draw_path.h"
 #include "png_file.h"
 #include "scene.h"
 #include "show_options.h"
@@ -43,15 +44,12 @@ std::uint32_t PrepareShowScene(Scene& scene, const ShowOptions& options);
 // The complaint when BuildScene could not allocate the objects.
 std::string NotEnoughMemoryText(const Scene& scene);
 
-// "N frames of WxH in S s: F frames per second (seed X, RENDERER)".
-std::string FrameRateSummary(int frames, int width, int height, double seconds, std::uint32_t seed,
-                             const std::string& renderer);
+// What the summary line of a show says after its figures: "seed X, RENDERER,
+// PATH path" for the current context.
+std::string ShowDetails(std::uint32_t seed, DrawPath path);
 
 // Waits for the drawing to finish and reads the current read buffer back
 // as a picture, rows from the top.
 RgbImage ReadCurrentPicture(int width, int height);
-
-// The name of the OpenGL renderer of the current context, for reports.
-std::string CurrentRendererName();
 
 } // namespace vessmark

@@ -4,6 +4,7 @@ Failure when the program does not behave as a person would expect.
 Every scenario that checks that something does NOT end the show watches for
 the settle period, then proves the show is alive and still ends normally."""
 
+import re
 import subprocess
 import time
 
@@ -102,10 +103,25 @@ def swarm_traits(pixels):
     return black / len(pixels), hues
 
 
-def swarm_on_screen(s):
+def swarm_on_screen(path):
     """A few seconds in, the screen shows the swarm: many saturated colours on
-    black, and it moves."""
-    show = start(s)
+    black, and it moves; drawn the way asked for ("fixed": OpenGL 1.1 forced),
+    as the frame report the show writes when it ends says."""
+    def scenario(s):
+        report = s.work / "frames.txt"
+        s.env["VESSMARK_FRAME_REPORT"] = windows_path(report)
+        if path == "fixed":
+            s.env["VESSMARK_DRAW_PATH"] = "fixed"
+        swarm_seen(s, start(s))
+        line = report.read_text().strip() if report.exists() else "(no report)"
+        log(line)
+        frames = re.match(rf"(\d+) frames of {SCREEN[0]}x{SCREEN[1]} in ", line)
+        if not frames or int(frames.group(1)) < 10 or not line.endswith(f", {path} path)"):
+            raise Failure(f"the frame report does not say the show drew on the {path} path: {line}")
+    return scenario
+
+
+def swarm_seen(s, show):
     deadline = time.monotonic() + 30.0
     while True:
         black, hues = swarm_traits(screen_pixels(s, "swarm"))
@@ -479,7 +495,8 @@ SCENARIOS = {
     "mouse_move.by_4_px": move_by_4_px,
     "mouse_move.by_5_px": move_by_5_px,
     "single_instance": single_instance,
-    "swarm_on_screen": swarm_on_screen,
+    "swarm_on_screen": swarm_on_screen("instanced"),
+    "swarm_on_screen.fixed": swarm_on_screen("fixed"),
     "without_opengl": without_opengl,
 }
 

@@ -684,6 +684,7 @@ def main():
     scenarios = dict(SCENARIOS)
     for case, options in golden_cases(args.golden_dir).items():
         scenarios[f"golden.{case}"] = golden_scenario(case, options)
+        scenarios[f"golden.{case}.fixed"] = golden_scenario(case, [*options, "--draw-path", "fixed"])
     if args.verb == "list":
         print("\n".join(scenarios))
         return 0

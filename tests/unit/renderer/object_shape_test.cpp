@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <algorithm>
 #include <cmath>
 
 namespace vessmark {
@@ -75,6 +76,65 @@ TEST(SphereRotation, UsesTheShowsDegreeFactor)
     EXPECT_FLOAT_EQ(HeadingDegrees({1, 0, 0}), -90.0f);
     EXPECT_FLOAT_EQ(HeadingDegrees({0, 0, -1}), 0.0f);
     EXPECT_FLOAT_EQ(PitchDegrees({0, 1.0000001f, 0}), 90.0f) << "a hair past 1 is still straight up";
+}
+
+// A 4 x 4 matrix, column by column, as OpenGL keeps them.
+using Matrix = std::array<double, 16>;
+
+Matrix Multiply(const Matrix& a, const Matrix& b)
+{
+    Matrix product{};
+    for (int column = 0; column < 4; ++column) {
+        for (int row = 0; row < 4; ++row) {
+            for (int k = 0; k < 4; ++k) {
+                product[column * 4 + row] += a[k * 4 + row] * b[column * 4 + k];
+            }
+        }
+    }
+    return product;
+}
+
+// glTranslate, glRotate about a main axis, and glScale as OpenGL defines them.
+Matrix Translation(const Vector3& p) { return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, p.X, p.Y, p.Z, 1}; }
+Matrix RotationAboutY(double degrees)
+{
+    const double r = degrees * std::acos(-1.0) / 180.0;
+    return {std::cos(r), 0, -std::sin(r), 0, 0, 1, 0, 0, std::sin(r), 0, std::cos(r), 0, 0, 0, 0, 1};
+}
+Matrix RotationAboutX(double degrees)
+{
+    const double r = degrees * std::acos(-1.0) / 180.0;
+    return {1, 0, 0, 0, 0, std::cos(r), std::sin(r), 0, 0, -std::sin(r), std::cos(r), 0, 0, 0, 0, 1};
+}
+Matrix ScaleZ(double z) { return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, z, 0, 0, 0, 0, 1}; }
+
+TEST(SpherePlacement, IsOneMatrixForTheTranslationTheTwoRotationsAndTheStretch)
+{
+    const Vector3 position{-120.5f, 33.0f, 150.25f};
+    const std::array<Vector3, 6> velocities = {Vector3{400, 400, 400}, Vector3{0, 0, -1}, Vector3{3, -4, 12},
+                                               Vector3{-5, -1, -2}, Vector3{0, 250, 0}, Vector3{0.5f, 0.25f, -3}};
+    for (const Vector3& v : velocities) {
+        const MotionDirection motion = DirectionOfMotion(v);
+        const auto matrix = PlacementMatrix(PlaceSphere(position, motion, 150));
+        const Matrix expected = Multiply(
+            Multiply(Multiply(Translation(position), RotationAboutY(HeadingDegrees(motion.Unit))),
+                     RotationAboutX(PitchDegrees(motion.Unit))),
+            ScaleZ(SphereStretch(150, motion.Length)));
+        for (std::size_t i = 0; i < 16; ++i) {
+            EXPECT_NEAR(matrix[i], expected[i], 1e-4 * std::max(1.0, std::fabs(expected[i])))
+                << "element " << i << " for " << v.X << ", " << v.Y << ", " << v.Z;
+        }
+        // The sphere's own z axis lies along the motion, stretched.
+        const float along = matrix[8] * motion.Unit.X + matrix[9] * motion.Unit.Y + matrix[10] * motion.Unit.Z;
+        EXPECT_NEAR(std::fabs(along), SphereStretch(150, motion.Length), 1e-3f);
+    }
+}
+
+TEST(SpherePlacement, WithoutATailTheSphereIsOnlyMoved)
+{
+    const auto matrix = PlacementMatrix(PlaceSphere({1.0f, 2.0f, 3.0f}, DirectionOfMotion({300, -20, 5}), 0));
+    const std::array<float, 16> moved = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1, 2, 3, 1};
+    EXPECT_EQ(matrix, moved);
 }
 
 TEST(FlatDrawing, NearerObjectsAreThicker)

@@ -121,6 +121,7 @@ TEST(FrameTime, FirstStepIsTheTimeBetweenTwoReadsOfTheClock)
     EXPECT_FLOAT_EQ(scene.FrameSeconds, 0.017f);
     AdvanceFrameTime(scene);
     EXPECT_EQ(scene.FrameSeconds, 0.0f) << "no time passed";
+    EXPECT_EQ(scene.FirstFrameTime, 1000u) << "the frame rate is reported from the first reading on";
 }
 
 TEST(FrameTime, AWrappedCounterReusesTheLastStep)

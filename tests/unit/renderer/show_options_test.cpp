@@ -175,6 +175,7 @@ INSTANTIATE_TEST_SUITE_P(BadValues, ShowOptionsRefuse,
         BadCommandLine{{"--offscreen", "--size", "0x480"}, "WIDTHxHEIGHT"},
         BadCommandLine{{"--offscreen", "--size", "640x-4"}, "WIDTHxHEIGHT"},
         BadCommandLine{{"--offscreen", "--draw-spheres", "2"}, "from 0 to 1"},
+        BadCommandLine{{"--draw-path", "instanced"}, "--draw-path wants auto or fixed, not 'instanced'"},
         BadCommandLine{{"--offscreen", "--leaders", "-1"}, "--leaders"},
         BadCommandLine{{"--offscreen", "--output="}, "--output wants a file name"},
         BadCommandLine{{"--offscreen=1"}, "--offscreen takes no value"},
@@ -206,6 +207,30 @@ TEST(ShowOptions, AMalformedScreensaverWindowIsRefusedByName)
     }
 }
 
+TEST(ShowOptions, TheDrawPathComesFromTheOptionElseTheEnvironment)
+{
+    const struct {
+        std::vector<std::string> Arguments;
+        const char* Variable; // VESSMARK_DRAW_PATH, or null when unset
+        DrawPathRequest Request;
+    } cases[] = {
+        {{"--offscreen"}, nullptr, DrawPathRequest::Auto},
+        {{"--offscreen"}, "", DrawPathRequest::Auto},
+        {{"--offscreen", "--draw-path", "fixed"}, nullptr, DrawPathRequest::Fixed},
+        {{"-root", "-draw-path=fixed"}, nullptr, DrawPathRequest::Fixed},
+        {{"--offscreen"}, "fixed", DrawPathRequest::Fixed},
+        {{"--offscreen", "--draw-path", "auto"}, "fixed", DrawPathRequest::Auto},
+        {{"--draw-path", "fixed"}, "nonsense", DrawPathRequest::Fixed}, // the option wins, the variable is not read
+    };
+    for (const auto& c : cases) {
+        const ParsedOptions parsed = ParseShowOptions(c.Arguments, nullptr, c.Variable);
+        ASSERT_EQ(parsed.Error, "") << (c.Variable ? c.Variable : "(unset)");
+        EXPECT_EQ(parsed.Options.DrawPath, c.Request) << (c.Variable ? c.Variable : "(unset)");
+    }
+    const ParsedOptions bad = ParseShowOptions({"--offscreen"}, nullptr, "shader");
+    EXPECT_EQ(bad.Error, "VESSMARK_DRAW_PATH should be auto or fixed, not 'shader'");
+}
+
 TEST(ShowOptions, HelpNeedsNoModeAndListsEveryOption)
 {
     const ParsedOptions parsed = Parse({"--help"});
@@ -214,7 +239,8 @@ TEST(ShowOptions, HelpNeedsNoModeAndListsEveryOption)
     const std::string usage = ShowUsage();
     for (const char* option : {"--root", "--window-id ID", "--fps", "XSCREENSAVER_WINDOW", "--offscreen", "--size WxH", "--seed N", "--frames N", "--step-ms N", "--output FILE",
                                "--dump FILE", "--draw-spheres 0|1", "--tail-length N", "--show-links 0|1",
-                               "--depth-colouring 0|1", "--leaders N", "--followers N", "--help"}) {
+                               "--depth-colouring 0|1", "--leaders N", "--followers N", "--draw-path auto|fixed",
+                               "--help"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
 }
