@@ -145,7 +145,8 @@ def set_saver_value(s, text):
         return
     rc, proc = reg(s, "add", DESKTOP_KEY, "/v", SAVER_VALUE, "/t", "REG_SZ", "/d", text, "/f", label="reg-add")
     if rc != 0:
-        raise Failure(f"wine reg add {SAVER_VALUE} failed ({rc}): {proc.err_path.read_text(errors='replace')}")
+        said = (proc.out_path.read_text(errors='replace') + proc.err_path.read_text(errors='replace')).strip()
+        raise Failure(f"wine reg add {SAVER_VALUE} failed ({rc}): {said or 'nothing on its outputs'}")
 
 
 def unix_path(s, windows):
