@@ -74,7 +74,6 @@ Var OtherFolder  ; an installation registered in another folder, or empty
 Var WasSaver     ; 1 when the screen saver setting names the copy being removed
 Var Closable     ; settings dialogs and previews from the folder still open
 Var Shows        ; windows of shows from the folder
-Var AskedToClose ; 1 once the closable ones have been asked to close
 Var Leftover     ; the programs the uninstaller could not remove, for its message
 
 Name "${PRODUCT}"
@@ -224,8 +223,9 @@ Function ${un}IsThisSaver
 FunctionEnd
 
 ; $R0: a window; $R5: 1 when it closes on request. Counts it when its program
-; runs from $INSTDIR: in $Closable (asking it to close the first time round)
-; or in $Shows. Uses $R1 to $R4.
+; runs from $INSTDIR: in $Closable (asking it to close, each time it is seen:
+; a look through the windows can miss one while others come and go, and a
+; program asked twice closes once) or in $Shows. Uses $R1 to $R4.
 Function ${un}CountWindow
   System::Call 'user32::GetWindowThreadProcessId(p R0, *i .R1) i'
   System::Call 'kernel32::OpenProcess(i ${PROCESS_QUERY_LIMITED_INFORMATION}, i 0, i R1) p .R2'
@@ -242,9 +242,7 @@ Function ${un}CountWindow
   ${EndIf}
   ${If} $R5 = 1
     IntOp $Closable $Closable + 1
-    ${If} $AskedToClose = 0
-      System::Call 'user32::PostMessageW(p R0, i ${WM_CLOSE}, p 0, p 0) i'
-    ${EndIf}
+    System::Call 'user32::PostMessageW(p R0, i ${WM_CLOSE}, p 0, p 0) i'
   ${Else}
     IntOp $Shows $Shows + 1
   ${EndIf}
@@ -290,9 +288,7 @@ FunctionEnd
 ; requests from other programs, and only its user ends it. $Closable + $Shows
 ; is what still runs afterwards. Uses $R0 to $R9.
 Function ${un}EndPrograms
-  StrCpy $AskedToClose 0
   Call ${un}CountPrograms
-  StrCpy $AskedToClose 1
   StrCpy $R9 0
   ${DoWhile} $Closable > 0
     ${IfThen} $R9 >= 100 ${|} ${ExitDo} ${|}
@@ -749,6 +745,9 @@ Function un.RemovePrograms
       IntOp $R1 $R1 + 1
       ${IfThen} $Leftover == "" ${|} ${ExitDo} ${|}
       Sleep 100
+      Push $R1
+      Call un.CountPrograms ; and asks again what it finds
+      Pop $R1
     ${LoopUntil} $R1 >= 20
     ${If} $Leftover == ""
     ${OrIf} ${Silent}
