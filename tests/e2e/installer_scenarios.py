@@ -288,7 +288,8 @@ def wait_for_uninstaller(s, folder, launcher, window=None, deadline=UNINSTALL_DE
     except Exception:
         raise Failure(f"Uninstall.exe still runs {deadline:.0f} s after its start") from None
     if rc != expect:
-        raise Failure(f"Uninstall.exe ended with exit code {rc}, expected {expect}")
+        raise Failure(f"Uninstall.exe ended with exit code {rc}, expected {expect}; Vessmark programs running "
+                      f"from the folder now: {running_from(s, folder) or 'none'}")
     if window is not None:
         rc, values = s.probe("gone", window, int(deadline * 1000), timeout=deadline + 30)
         if rc != 0:
@@ -378,10 +379,15 @@ class Installed:
         return self.s.wine([self.scr, *args], label + "".join(a.replace("/", "-") for a in map(str, args)))
 
     def renderer_pids(self):
-        marks = (str(self.folder) + "/", dos_path(self.s, self.folder) + "\\")
-        return [int(e) for e in os.listdir("/proc")
-                if e.isdigit() and "Vessmark.dll" in (c := process_cmdline(int(e)))
-                and any(m in c for m in marks) and process_alive(int(e))]
+        return [pid for pid, cmdline in running_from(self.s, self.folder) if "Vessmark.dll" in cmdline]
+
+
+def running_from(s, folder):
+    """(pid, command line) of each Vessmark program running from folder."""
+    marks = (str(folder) + "/", dos_path(s, folder) + "\\")
+    return [(int(e), c) for e in os.listdir("/proc")
+            if e.isdigit() and ("Vessmark.dll" in (c := process_cmdline(int(e))) or "Vessmark.scr" in c)
+            and any(m in c for m in marks) and process_alive(int(e))]
 
 
 def show_runs_from(s, folder):
