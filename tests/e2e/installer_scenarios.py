@@ -276,12 +276,14 @@ def uninstaller_copies(s, folder):
             if e.isdigit() and mark in process_cmdline(int(e)).lower() and process_alive(int(e))]
 
 
-def wait_for_uninstaller(s, folder, launcher, window=None, deadline=UNINSTALL_DEADLINE, expect=0):
+def wait_for_uninstaller(s, folder, launcher, window=None, deadline=UNINSTALL_DEADLINE, expect=0, in_place=False):
     """The launcher returns at once; the copy it started from %TEMP% removes
     Uninstall.exe among the rest and then ends (with a window: when its window
     goes). Done when the copy is seen to end with Uninstall.exe gone; a copy
     that ended before it was ever seen must have taken the uninstall entry
-    along, which follows Uninstall.exe within moments."""
+    along, which follows Uninstall.exe within moments. Run in place, the
+    launcher itself does the work and its copy only removes Uninstall.exe
+    afterwards: nothing follows it."""
     started = time.monotonic()
     try:
         rc = launcher.wait(timeout=deadline)
@@ -305,7 +307,7 @@ def wait_for_uninstaller(s, folder, launcher, window=None, deadline=UNINSTALL_DE
             raise Failure(f"the uninstaller is not done {deadline:.0f} s after its start "
                           f"(copies running: {copies}, Uninstall.exe there: {(folder / 'Uninstall.exe').exists()})")
         time.sleep(0.02)
-    if not seen and window is None:
+    if not seen and window is None and not in_place:
         end = time.monotonic() + ENTRY_AFTER_FILES
         while reg_values(s, UNINSTALL_KEY) is not None:
             if time.monotonic() > end:
@@ -323,7 +325,7 @@ def uninstall_in_place(s, folder, expect=0):
     """The uninstall entry's QuietUninstallString: it waits for the work, and
     its exit code tells how that went."""
     args = [folder / "Uninstall.exe", "/S", *f"_?={dos_path(s, folder)}".split(" ")]
-    wait_for_uninstaller(s, folder, s.wine(args, "uninstall"), expect=expect)
+    wait_for_uninstaller(s, folder, s.wine(args, "uninstall"), expect=expect, in_place=True)
 
 
 def at_sign_in(s):
