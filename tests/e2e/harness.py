@@ -267,10 +267,11 @@ class Session:
 
     def probe(self, *args, timeout=PROBE_DEADLINE):
         """Runs one probe verb and returns (exit code, key=value output). A
-        probe that only looks and was killed by a signal (Wine's loader now and
-        then aborts a process on a busy machine, "Inconsistency detected by
-        ld.so", after answering nonsense) is asked once more, and the log says
-        so: it is the measuring tool that failed, not the program measured."""
+        probe that only looks and did not finish is asked once more, and the
+        log says so: it is the measuring tool that failed, not the program
+        measured. Seen on a busy machine: killed by a signal after answering
+        nonsense ("Inconsistency detected by ld.so"), and exit code 1 with
+        nothing written at all (such a verb always answers before it ends)."""
         for attempt in (1, 2):
             proc = self.wine([self.paths.probe, *args], f"probe-{args[0]}")
             try:
@@ -279,11 +280,13 @@ class Session:
                 proc.kill()
                 proc.wait()
                 raise Failure(f"probe {' '.join(map(str, args))} did not finish within {timeout:.0f} s")
-            if rc >= 0 or attempt == 2 or args[0] not in LOOKING_VERBS:
-                return rc, parse_lines(proc.out_path.read_text(errors="replace"))
+            answer = proc.out_path.read_text(errors="replace")
             said = proc.err_path.read_text(errors="replace").strip().splitlines()
-            log(f"the probe ({args[0]}) was killed by signal {-rc}"
-                f"{': ' + said[-1] if said else ''}; asking it once more")
+            unfinished = rc < 0 or (rc == 1 and not answer and not said)
+            if not unfinished or attempt == 2 or args[0] not in LOOKING_VERBS:
+                return rc, parse_lines(answer)
+            how = f"was killed by signal {-rc}" if rc < 0 else "ended with exit code 1 and wrote nothing"
+            log(f"the probe ({args[0]}) {how}{': ' + said[-1] if said else ''}; asking it once more")
 
     def probe_ok(self, *args, timeout=PROBE_DEADLINE):
         rc, values = self.probe(*args, timeout=timeout)

@@ -92,13 +92,19 @@ def default_folder(s):
 # --- the registry, through wine reg ----------------------------------------------
 
 def reg(s, *args, label="reg"):
-    proc = s.wine(["reg", *args], label)
-    try:
-        rc = proc.wait(timeout=REG_DEADLINE)
-    except Exception:
-        proc.kill()
-        raise Failure(f"wine reg {' '.join(args)} did not finish within {REG_DEADLINE:.0f} s") from None
-    return rc, proc
+    """Runs Wine's reg. It writes one line, success or error, on standard
+    output: a run that failed and wrote nothing did not get to its work (seen
+    once on a busy machine, as with the probe) and is started once more."""
+    for attempt in (1, 2):
+        proc = s.wine(["reg", *args], label)
+        try:
+            rc = proc.wait(timeout=REG_DEADLINE)
+        except Exception:
+            proc.kill()
+            raise Failure(f"wine reg {' '.join(args)} did not finish within {REG_DEADLINE:.0f} s") from None
+        if rc == 0 or attempt == 2 or proc.out_path.stat().st_size or proc.err_path.stat().st_size:
+            return rc, proc
+        log(f"wine reg {args[0]} ended with exit code {rc} and wrote nothing; starting it once more")
 
 
 def reg_values(s, key):

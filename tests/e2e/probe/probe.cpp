@@ -248,6 +248,7 @@ int Cursor(int argc, char**)
     }
     POINT p{};
     if (!GetCursorPos(&p)) {
+        Out("error=%lu\n", GetLastError()); // a looking verb always answers
         return ExitNo;
     }
     Out("x=%ld\ny=%ld\n", p.x, p.y);
