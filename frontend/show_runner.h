@@ -91,6 +91,8 @@ public:
     bool Timer3Tick();
     // Stops the music and gives the cursor back; the caller then ends the program.
     void FormQueryUnload();
+    // Whether FormLoad started music of any kind (stopped again by FormQueryUnload).
+    bool MusicStarted() const { return musicChoice_ != MusicChoice::None; }
 
 private:
     FrontEndState& state_;

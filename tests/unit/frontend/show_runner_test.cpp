@@ -146,6 +146,7 @@ TEST_F(ShowRunnerTest, WavShowLoopsWithoutATimerAndStopsAtTheEnd)
     ASSERT_EQ(port.Sounds.size(), 2u);
     EXPECT_FALSE(port.Sounds[1].HasName);
     EXPECT_TRUE(port.Commands.empty());
+    EXPECT_TRUE(runner.MusicStarted()); // the program gives the player time to wind down
 }
 
 TEST_F(ShowRunnerTest, CdShowStopsPollingForGoodWhenTheCdFails)
@@ -182,6 +183,7 @@ TEST_F(ShowRunnerTest, OtherKindsAndEndingsPlayNothing)
         EXPECT_TRUE(port.Sounds.empty()) << kind << " " << file;
         EXPECT_FALSE(runner.Timer1Enabled);
         EXPECT_FALSE(runner.Timer2Enabled);
+        EXPECT_FALSE(runner.MusicStarted()) << kind << " " << file;
     }
 }
 
