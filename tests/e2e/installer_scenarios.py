@@ -637,10 +637,17 @@ def profile_folder_cyrillic(s):
     expect_uninstalled(s, folder, settings_kept=True)
 
 
-def uninstaller_window(s):
+def uninstaller_window(s, launcher):
     rc, values = s.probe("wait", DIALOG_CLASS, UNINSTALL_CAPTION, int(WINDOW_DEADLINE * 1000), "visible")
     if rc != 0:
-        raise Failure(f"no uninstaller window {UNINSTALL_CAPTION!r}: {values}")
+        # Uninstall.exe starts a copy of itself from %TEMP% and ends: say how
+        # far that got.
+        copies = [(int(e), c) for e in os.listdir("/proc")
+                  if e.isdigit() and re.search(r"~nsu|Uninstall\.exe|\\Un(_\w)?\.exe", c := process_cmdline(int(e)))
+                  and process_alive(int(e))]
+        ended = launcher.poll()
+        raise Failure(f"no uninstaller window {UNINSTALL_CAPTION!r}: {values}; Uninstall.exe "
+                      f"{'still runs' if ended is None else f'ended with {ended}'}; uninstaller processes: {copies}")
     return values["hwnd"]
 
 
@@ -718,7 +725,7 @@ def uninstall_removes_settings_when_ticked(s):
     stand_in = s.wine([folder / "Vessmark.dll", "create", "VessmarkStandIn", "stand-in", "hidden"], "stand-in")
     s.probe_ok("wait", "VessmarkStandIn", "stand-in", int(WINDOW_DEADLINE * 1000))
     launcher = s.wine([folder / "Uninstall.exe"], "uninstall")
-    hwnd = uninstaller_window(s)
+    hwnd = uninstaller_window(s, launcher)
     click(s, wait_for_button(s, hwnd, "Next >")["centre"])
     wait_for_button(s, hwnd, "Uninstall")
     tree = control(s, hwnd, cls="SysTreeView32")
