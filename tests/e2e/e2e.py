@@ -77,6 +77,8 @@ def run(paths, name):
         log("the show said: " + (" | ".join(said) if said else "nothing"))
         for crash in session.crashes():
             log(f"crashed: {crash}")
+        for line in session.wine_errors():
+            log(f"Wine said: {line}")
         log(f"screenshot: {shot}; outputs: {artifacts}")
         return 1
     finally:

@@ -56,9 +56,13 @@ SETTLE = 1.5
 # debug output. Wine 8 writes that output as a warning of its "seh" channel on
 # the program's standard error (later versions name the channel "debugstr"):
 #   0130:warn:seh:OutputDebugStringA "Vessmark: the show ends ...\n"
-# Every Wine program of a scenario runs with that one channel on.
-WINE_DEBUG = "-all,warn+seh,warn+debugstr"
+# Every Wine program of a scenario runs with that one channel on, and with
+# Wine's own errors: where Wine itself gives up on a process (its start-up
+# cannot map what it needs, say) it ends it with exit code 1, and under "-all"
+# without a word. A scenario's run writes a few such lines, all harmless.
+WINE_DEBUG = "-all,err+all,warn+seh,warn+debugstr"
 DEBUG_OUTPUT = re.compile(r':OutputDebugString[AW] "(.*)"\s*$')
+WINE_ERROR = re.compile(r'^(?:[0-9a-f]+:)*err:')
 
 
 class Failure(Exception):
@@ -101,6 +105,19 @@ def parse_lines(text):
         else:
             values[key] = value
     return values
+
+
+def only_wine_errors(text):
+    """Nothing but Wine's own error lines (or nothing at all): what a program
+    writes when Wine gave up on it before it got to its work."""
+    return all(WINE_ERROR.match(line) for line in text.splitlines() if line.strip())
+
+
+def what_it_wrote(proc, lines=4):
+    """The end of a program's outputs, for a failure message."""
+    said = [line.strip() for path in (proc.out_path, proc.err_path)
+            for line in path.read_text(errors="replace").splitlines() if line.strip()]
+    return f"; it wrote: {' | '.join(said[-lines:])}" if said else "; it wrote nothing"
 
 
 def process_alive(pid):
@@ -271,7 +288,8 @@ class Session:
         log says so: it is the measuring tool that failed, not the program
         measured. Seen on a busy machine: killed by a signal after answering
         nonsense ("Inconsistency detected by ld.so"), and exit code 1 with
-        nothing written at all (such a verb always answers before it ends)."""
+        no answer and no line but Wine's own errors (such a verb always
+        answers before it ends)."""
         for attempt in (1, 2):
             proc = self.wine([self.paths.probe, *args], f"probe-{args[0]}")
             try:
@@ -282,10 +300,10 @@ class Session:
                 raise Failure(f"probe {' '.join(map(str, args))} did not finish within {timeout:.0f} s")
             answer = proc.out_path.read_text(errors="replace")
             said = proc.err_path.read_text(errors="replace").strip().splitlines()
-            unfinished = rc < 0 or (rc == 1 and not answer and not said)
+            unfinished = rc < 0 or (rc == 1 and not answer and only_wine_errors("\n".join(said)))
             if not unfinished or attempt == 2 or args[0] not in LOOKING_VERBS:
                 return rc, parse_lines(answer)
-            how = f"was killed by signal {-rc}" if rc < 0 else "ended with exit code 1 and wrote nothing"
+            how = f"was killed by signal {-rc}" if rc < 0 else "ended with exit code 1 without an answer"
             log(f"the probe ({args[0]}) {how}{': ' + said[-1] if said else ''}; asking it once more")
 
     def probe_ok(self, *args, timeout=PROBE_DEADLINE):
@@ -372,6 +390,12 @@ class Session:
                         "utf-8", errors="replace")
                     lines.append(text.strip())
         return lines
+
+    def wine_errors(self):
+        """Wine's own error lines of the scenario's programs, each once."""
+        lines = [WINE_ERROR.sub("err:", line.strip()) for err in sorted(self.work.glob("*.err"))
+                 for line in err.read_text(errors="replace").splitlines() if WINE_ERROR.match(line)]
+        return list(dict.fromkeys(lines))
 
     def crashes(self):
         """Wine's line for each program of the scenario that crashed ("wine:

@@ -24,7 +24,8 @@ import subprocess
 import time
 
 from fixture import prefix_processes
-from harness import EXIT_DEADLINE, WINDOW_DEADLINE, Failure, log, process_alive, process_cmdline, stop_pid
+from harness import (EXIT_DEADLINE, WINDOW_DEADLINE, Failure, log, only_wine_errors, process_alive, process_cmdline,
+                     stop_pid, what_it_wrote)
 from saver_scenarios import expect_show_ends, preview_child, start_show
 from music_scenarios import KEY_FILE, KEY_KIND, KEY_REPEAT, SECTION
 
@@ -93,7 +94,8 @@ def default_folder(s):
 
 def reg(s, *args, label="reg"):
     """Runs Wine's reg. It writes one line, success or error, on standard
-    output: a run that failed and wrote nothing did not get to its work (seen
+    output: a run that failed and wrote nothing (but Wine's own errors) did
+    not get to its work (seen
     once on a busy machine, as with the probe) and is started once more."""
     for attempt in (1, 2):
         proc = s.wine(["reg", *args], label)
@@ -102,9 +104,11 @@ def reg(s, *args, label="reg"):
         except Exception:
             proc.kill()
             raise Failure(f"wine reg {' '.join(args)} did not finish within {REG_DEADLINE:.0f} s") from None
-        if rc == 0 or attempt == 2 or proc.out_path.stat().st_size or proc.err_path.stat().st_size:
+        if (rc == 0 or attempt == 2 or proc.out_path.stat().st_size
+                or not only_wine_errors(proc.err_path.read_text(errors="replace"))):
             return rc, proc
-        log(f"wine reg {args[0]} ended with exit code {rc} and wrote nothing; starting it once more")
+        log(f"wine reg {args[0]} ended with exit code {rc} without a line of its own{what_it_wrote(proc)}; "
+            "starting it once more")
 
 
 def reg_values(s, key):

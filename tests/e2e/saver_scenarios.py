@@ -13,7 +13,7 @@ import subprocess
 import time
 
 from harness import (EXIT_DEADLINE, SAVER_CLASS, SETTLE, SHOW_CAPTION, WINDOW_DEADLINE, WM_CLOSE, Failure, log,
-                     process_alive, process_cmdline, programs_in, stop_pid, windows_path)
+                     process_alive, process_cmdline, programs_in, stop_pid, what_it_wrote, windows_path)
 from music_scenarios import KEY_FILE, KEY_KIND, KEY_REPEAT, MP3_BAND, MP3_HZ, SECTION, WAV_BAND, WAV_HZ, run_driver
 from sound import AUDIBLE_BAND_RMS, RATE, make_tone
 
@@ -199,7 +199,7 @@ def expect_quick_end(proc, what, since=None, deadline=QUICK_END):
     except subprocess.TimeoutExpired:
         raise Failure(f"{what} still runs {deadline:.0f} s later") from None
     if rc != 0:
-        raise Failure(f"{what} ended with exit code {rc}")
+        raise Failure(f"{what} ended with exit code {rc}{what_it_wrote(proc)}")
     return time.monotonic() - started
 
 
@@ -484,7 +484,8 @@ def simultaneous_starts(s):
         if len(ended) != 1:
             raise Failure(f"attempt {attempt}: {2 - len(ended)} front ends run beside one show window")
         if ended[0].returncode != 0:
-            raise Failure(f"attempt {attempt}: the second front end ended with {ended[0].returncode}")
+            raise Failure(f"attempt {attempt}: the second front end ended with {ended[0].returncode}"
+                          f"{what_it_wrote(ended[0])}")
         winner = next(p for p in pair if p.poll() is None)
         time.sleep(SETTLE)
         front_ends = [pid for pid in programs_in(saver.folder) if "Vessmark.scr" in process_cmdline(pid)]
