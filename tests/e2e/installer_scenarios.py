@@ -95,8 +95,8 @@ def default_folder(s):
 def reg(s, *args, label="reg"):
     """Runs Wine's reg. It writes one line, success or error, on standard
     output: a run that failed and wrote nothing (but Wine's own errors) did
-    not get to its work (seen
-    once on a busy machine, as with the probe) and is started once more."""
+    not get to its work (seen once on a busy machine, as with the probe) and
+    is started once more."""
     for attempt in (1, 2):
         proc = s.wine(["reg", *args], label)
         try:
