@@ -17,7 +17,7 @@ import subprocess
 import time
 
 from harness import (WINDOW_DEADLINE, WM_CLOSE, Failure, log, parse_lines, process_alive, process_cmdline, stop_pid,
-                     windows_path)
+                     what_it_wrote, windows_path)
 
 GALLERY = "gallery.exe"
 FACE_DEADLINE = 10.0    # a face that never comes; a passing check sees it in well under a second
@@ -601,7 +601,7 @@ def run_checked(s, argv, label, env, deadline):
         proc.kill()
         raise Failure(f"{label} did not finish within {deadline} s") from None
     if rc != 0:
-        raise Failure(f"{label} failed with {rc}: {proc.err_path.read_text(errors='replace')[-400:]}")
+        raise Failure(f"{label} failed with {rc}{what_it_wrote(proc)}")
 
 
 def end_prefix_session(s, env):

@@ -155,8 +155,7 @@ def set_saver_value(s, text):
         return
     rc, proc = reg(s, "add", DESKTOP_KEY, "/v", SAVER_VALUE, "/t", "REG_SZ", "/d", text, "/f", label="reg-add")
     if rc != 0:
-        said = (proc.out_path.read_text(errors='replace') + proc.err_path.read_text(errors='replace')).strip()
-        raise Failure(f"wine reg add {SAVER_VALUE} failed ({rc}): {said or 'nothing on its outputs'}")
+        raise Failure(f"wine reg add {SAVER_VALUE} failed ({rc}){what_it_wrote(proc)}")
 
 
 def unix_path(s, windows):
@@ -242,8 +241,7 @@ def install(s, *switches, folder=None, expect=0):
     except Exception:
         raise Failure(f"the installer still runs {INSTALL_DEADLINE:.0f} s after its start") from None
     if rc != expect:
-        raise Failure(f"the installer ended with exit code {rc}, expected {expect}: "
-                      f"{proc.err_path.read_text(errors='replace')}")
+        raise Failure(f"the installer ended with exit code {rc}, expected {expect}{what_it_wrote(proc)}")
     folder = folder if folder is not None else default_folder(s)
     log(f"setup {' '.join(args)}: exit code {rc} after {time.monotonic() - started:.2f} s")
     return folder
