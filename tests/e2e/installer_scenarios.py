@@ -644,9 +644,8 @@ def uninstaller_window(s, launcher):
     if rc != 0:
         # Uninstall.exe starts a copy of itself from %TEMP% and ends: say how
         # far that got.
-        copies = [(int(e), c) for e in os.listdir("/proc")
-                  if e.isdigit() and re.search(r"~nsu|Uninstall\.exe|\\Un(_\w)?\.exe", c := process_cmdline(int(e)))
-                  and process_alive(int(e))]
+        copies = [(pid, cmdline) for pid, cmdline in prefix_processes(s.paths)
+                  if re.search(r"~nsu|Uninstall\.exe|\\Un(_\w)?\.exe", cmdline)]
         ended = launcher.poll()
         raise Failure(f"no uninstaller window {UNINSTALL_CAPTION!r}: {values}; Uninstall.exe "
                       f"{'still runs' if ended is None else f'ended with {ended}'}; uninstaller processes: {copies}")
