@@ -17,6 +17,9 @@ inline constexpr char MciNoCommandMessage[] = "コマンド文字列が指定さ
 inline constexpr char MciNoErrorTextMessage[] = "Error (文字列が取れません)";
 
 inline constexpr std::uint32_t SndAsync = 0x0001;
+// Without it a file that has gone or cannot be read plays the system's
+// default sound instead, over and over with SndLoop, for the whole show.
+inline constexpr std::uint32_t SndNoDefault = 0x0002;
 inline constexpr std::uint32_t SndLoop = 0x0008;
 
 class BackgroundMusic {

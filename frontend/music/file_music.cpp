@@ -50,7 +50,7 @@ void BackgroundMusic::Mp3Stop()
 void BackgroundMusic::WavPlay()
 {
     if (port_.WaveOutDeviceCount() > 0) {
-        state_.ApiResult = port_.PlaySoundName(state_.BgmFile.c_str(), SndAsync | SndLoop);
+        state_.ApiResult = port_.PlaySoundName(state_.BgmFile.c_str(), SndAsync | SndNoDefault | SndLoop);
     }
 }
 

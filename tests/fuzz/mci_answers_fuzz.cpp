@@ -92,7 +92,7 @@ public:
 
     std::int32_t PlaySoundName(const char* sound, std::uint32_t flags) override
     {
-        Check(sound == nullptr ? flags == 0 : flags == (vessmark::SndAsync | vessmark::SndLoop));
+        Check(sound == nullptr ? flags == 0 : flags == (vessmark::SndAsync | vessmark::SndNoDefault | vessmark::SndLoop));
         Sounds.emplace_back(sound == nullptr ? "-" : sound);
         return 1;
     }

@@ -5,8 +5,22 @@
 
 #include "fakes.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#include <mmsystem.h>
+#endif
+
 namespace vessmark {
 namespace {
+
+// Looping, asynchronous, and silence rather than the system's default sound
+// for a file that cannot be played. Cross-built, the test holds the player
+// to the system's own values.
+#ifdef _WIN32
+constexpr std::uint32_t WavPlayFlags = SND_ASYNC | SND_NODEFAULT | SND_LOOP;
+#else
+constexpr std::uint32_t WavPlayFlags = 0x0001 | 0x0002 | 0x0008;
+#endif
 
 using ::testing::ElementsAre;
 using vessmark::testing::FakeMultimedia;
@@ -159,7 +173,7 @@ TEST_F(MusicTest, WavPlayLoopsAsynchronouslyAndWavStopSilences)
     ASSERT_EQ(port.Sounds.size(), 1u);
     EXPECT_TRUE(port.Sounds[0].HasName);
     EXPECT_EQ(port.Sounds[0].Name, "C:\\Music\\tone.wav");
-    EXPECT_EQ(port.Sounds[0].Flags, 9u);
+    EXPECT_EQ(port.Sounds[0].Flags, WavPlayFlags);
     EXPECT_EQ(state.ApiResult, 1);
 
     port.PlaySoundResult = 7;

@@ -140,7 +140,7 @@ TEST_F(ShowRunnerTest, WavShowLoopsWithoutATimerAndStopsAtTheEnd)
 {
     ShowRunner runner = Load(2, "C:\\Music\\x.WAV");
     ASSERT_EQ(port.Sounds.size(), 1u);
-    EXPECT_EQ(port.Sounds[0].Flags, SndAsync | SndLoop);
+    EXPECT_EQ(port.Sounds[0].Flags, SndAsync | SndNoDefault | SndLoop);
     EXPECT_FALSE(runner.Timer1Enabled);
     runner.FormQueryUnload();
     ASSERT_EQ(port.Sounds.size(), 2u);
