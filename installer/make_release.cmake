@@ -2,10 +2,12 @@
 # CMakeLists.txt beside this file):
 #   ZIP    Vessmark-<version>-win64.zip: Vessmark.scr, Vessmark.dll, README.txt
 #   SETUP  Vessmark-<version>-setup.exe: the NSIS installer of the same files
-# Inputs: VERSION SCR DLL README STAGE ZIP SETUP NSI ICON
+# Both carry one time, the release's (EPOCH_FILE holds it), in every entry and
+# every packed file, whenever and wherever they are made.
+# Inputs: VERSION SCR DLL README STAGE ZIP SETUP NSI ICON EPOCH_FILE PYTHON
 cmake_minimum_required(VERSION 3.25)
 
-foreach(input IN ITEMS VERSION SCR DLL README STAGE ZIP SETUP NSI ICON)
+foreach(input IN ITEMS VERSION SCR DLL README STAGE ZIP SETUP NSI ICON EPOCH_FILE PYTHON)
     if(NOT DEFINED ${input})
         message(FATAL_ERROR "make_release: ${input} is not given")
     endif()
@@ -22,11 +24,16 @@ foreach(name IN LISTS files)
     endif()
 endforeach()
 
+file(READ "${EPOCH_FILE}" epoch)
+string(STRIP "${epoch}" epoch)
+
 # Written under another name first, so that a failed step never leaves a
-# file that looks finished.
+# file that looks finished. The zip step also gives the staged files the
+# release's time, which the installer then stores.
 file(REMOVE "${ZIP}" "${ZIP}.part")
-execute_process(COMMAND "${CMAKE_COMMAND}" -E tar cf "${ZIP}.part" --format=zip ${files}
-    WORKING_DIRECTORY "${STAGE}" RESULT_VARIABLE failed)
+get_filename_component(here "${CMAKE_CURRENT_LIST_FILE}" DIRECTORY)
+execute_process(COMMAND "${PYTHON}" "${here}/zip_release.py" "${epoch}" "${STAGE}" "${ZIP}.part" ${files}
+    RESULT_VARIABLE failed)
 if(failed)
     message(FATAL_ERROR "make_release: zipping ${STAGE} failed")
 endif()
