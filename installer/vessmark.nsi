@@ -3,11 +3,13 @@
 ; the programs). make_release.cmake builds it:
 ;
 ;   makensis -INPUTCHARSET UTF8 -DVERSION=x.y.z -DSTAGE=dir -DOUTFILE=setup.exe
-;            -DICON=vessmark.ico -DSIZE_SCR=n -DSIZE_DLL=n -DSIZE_README=n vessmark.nsi
+;            -DICON=vessmark.ico -DSIZE_SCR=n -DSIZE_DLL=n -DSIZE_README=n
+;            [-DSIGN=command] vessmark.nsi
 ;
 ; STAGE holds the files to install: Vessmark.scr, Vessmark.dll, README.txt;
 ; the SIZE_ values are their sizes in bytes, which every installed file must
-; read back with.
+; read back with. SIGN, when given, signs one program in place: the
+; uninstaller before it is packed, the installer once it is made.
 ;
 ; Command line (besides NSIS's own /S and /D=folder, which must come last):
 ;   /SETSAVER   tick "use as my screen saver" (for silent installs)
@@ -78,6 +80,10 @@ Var Leftover     ; the programs the uninstaller could not remove, for its messag
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
+!ifdef SIGN
+  !uninstfinalize '"${SIGN}" "%1"' = 0
+  !finalize '"${SIGN}" "%1"' = 0
+!endif
 ; Per user: Windows keeps such programs in the user's own Programs folder.
 InstallDir "$LOCALAPPDATA\Programs\${PRODUCT}"
 ; A reinstall or an update goes where the last install went.

@@ -4,10 +4,12 @@ bytes: no Windows, no Wine, nothing outside the standard library.
     resources(path)          {(type, name, language): bytes}
     version_info(data)       the fixed version numbers and the strings of a
                              VERSIONINFO resource
+    string_resource(res, n)  string n of a program's string table
 """
 
 import struct
 
+RT_STRING = 6
 RT_VERSION = 16
 RT_MANIFEST = 24
 FIXED_SIGNATURE = 0xFEEF04BD
@@ -28,6 +30,11 @@ def _u32(data, offset):
 def machine(data):
     """The COFF machine field (0x8664 for x86-64, 0x14c for x86)."""
     return _u16(data, _pe_header(data) + 4)
+
+
+def time_stamp(data):
+    """The COFF header's TimeDateStamp, in seconds since 1970."""
+    return _u32(data, _pe_header(data) + 8)
 
 
 def _pe_header(data):
@@ -92,6 +99,22 @@ def resources(path):
                 start = _offset(sections, data_rva)
                 found[(kind, name, language)] = data[start:start + size]
     return found
+
+
+def string_resource(found, number):
+    """String number of the string table in found (as resources() gives it),
+    in any language, or None. A table holds strings in blocks of 16, block
+    n // 16 + 1, each string its length in UTF-16 units and then its text."""
+    for (kind, block, _), data in found.items():
+        if kind != RT_STRING or block != number // 16 + 1:
+            continue
+        offset = 0
+        for index in range(16):
+            length = _u16(data, offset)
+            if index == number % 16:
+                return data[offset + 2:offset + 2 + 2 * length].decode("utf-16-le") if length else None
+            offset += 2 + 2 * length
+    return None
 
 
 def _align4(offset):

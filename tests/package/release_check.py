@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Checks the release files the build made, as a user receives them:
 
-    release_check.py --package-dir DIR --bin-dir DIR --version X.Y.Z
+    release_check.py --package-dir DIR --bin-dir DIR --version X.Y.Z --source-dir DIR
                      --cmake CMAKE --objdump OBJDUMP --imports-script FILE  CHECK
 
 CHECK is one of:
@@ -12,17 +12,30 @@ CHECK is one of:
     imports               the programs taken out of the zip import only system DLLs
     version_resources     the programs of the zip and the installer carry the
                           version in their version resources (and the programs
-                          in their manifests)
+                          in their manifests); the screen saver its description
     installer_per_user    the installer is a 64-bit program that asks for no
                           administrator rights
+    reproducible          the release's time in the programs and the zip, no
+                          build folder named in them, and the same files again
+                          when made once more elsewhere, later, in another zone
+    winget                the winget manifest agrees with the setup it names
+                          and with the read-me's silent switches
+    signed                the release made with a throwaway certificate (and
+                          once from a software PKCS#11 token): every signature
+                          verifies against it, and comes off to the unsigned
+                          bytes; kept in DIR/../package-signed for the
+                          installer's end-to-end scenario
 """
 
 import argparse
+import hashlib
+import os
 import re
 import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import zipfile
 from pathlib import Path
 
@@ -54,6 +67,29 @@ class Release:
         for path in (self.zip, self.setup):
             expect(path.is_file(), f"{path} is missing: the build did not make it")
         self.folder = Path(tempfile.mkdtemp(prefix="vessmark-release-"))
+        self.inputs = Path(args.package_dir) / "release-inputs.cmake"
+        self.source = Path(args.source_dir)
+
+    def input(self, name):
+        """One input of the release, as the build wrote it for make_release."""
+        found = re.search(rf'^set\({name} "([^"]*)"\)$', self.inputs.read_text(), re.M)
+        expect(found, f"{self.inputs} does not set {name}")
+        return found.group(1)
+
+    def epoch(self):
+        return int(Path(self.input("EPOCH_FILE")).read_text().strip())
+
+    def make(self, folder, env=None, sign=False, inputs=None):
+        """The release made once more from the build's inputs (or others), into folder."""
+        setup = folder / self.setup.name
+        command = [self.args.cmake, f"-DINPUTS={inputs or self.inputs}", f"-DSTAGE={folder / 'files'}",
+                   f"-DZIP={folder / self.zip.name}", f"-DSETUP={setup}", f"-DWINGET={folder / 'winget'}"]
+        if sign:
+            command.append(f"-DSIGN={self.source / 'installer' / 'sign'}")
+        command += ["-P", str(self.source / "installer" / "make_release.cmake")]
+        result = subprocess.run(command, capture_output=True, text=True, env=env)
+        expect(result.returncode == 0, f"making the release in {folder} failed:\n{result.stdout}{result.stderr}")
+        return folder / self.zip.name, setup
 
     def unzipped(self, name):
         """A file as a user gets it out of the zip."""
@@ -123,6 +159,10 @@ def version_resources(release):
                f"{what}: OriginalFilename is {info['strings'].get('OriginalFilename')!r}")
         expect(info["strings"].get("ProductName") == "Vessmark", f"{what}: ProductName is not Vessmark")
         print(f"{what}: version {'.'.join(map(str, info['file_version']))}, strings {info['strings']}")
+    scr = pe_resources.resources(release.unzipped("Vessmark.scr"))
+    description = pe_resources.string_resource(scr, 1)
+    expect(description == "Vessmark",
+           f"Vessmark.scr: string 1, which the screen saver settings list it by, is {description!r}")
     for name, path, _ in programs[:2]:
         manifest = manifest_of(path)
         identity = re.search(r'<assemblyIdentity[^>]*name="Vessmark\.[^"]*"[^>]*>', manifest)
@@ -149,12 +189,230 @@ def installer_per_user(release):
     print(f"{release.setup.name}: x86-64, requestedExecutionLevel {level.group(1)}")
 
 
-CHECKS = {f.__name__: f for f in (zip_contents, readme, imports, version_resources, installer_per_user)}
+def utc(seconds):
+    return time.strftime("%Y-%m-%d %H:%M:%S UTC", time.gmtime(seconds))
+
+
+def reproducible(release):
+    epoch = release.epoch()
+    for name in PROGRAMS:
+        stamp = pe_resources.time_stamp(release.unzipped(name).read_bytes())
+        expect(stamp == epoch, f"{name}: the PE header's time stamp is {utc(stamp)}, not the release's {utc(epoch)}")
+    # A zip entry keeps its time in 2-second steps, without a zone.
+    year, month, day, hour, minute, second = time.gmtime(epoch)[:6]
+    expected = (year, month, day, hour, minute, second - second % 2)
+    with zipfile.ZipFile(release.zip) as archive:
+        for entry in archive.infolist():
+            expect(entry.date_time == expected,
+                   f"{release.zip.name}: {entry.filename} is dated {entry.date_time}, not {expected} ({utc(epoch)})")
+    for name in PROGRAMS:
+        data = release.unzipped(name).read_bytes()
+        for folder in (release.source.resolve(), Path(release.args.bin_dir).resolve().parent):
+            for form in (str(folder).encode(), str(folder).encode("utf-16-le")):
+                expect(form not in data, f"{name} names the folder {folder} it was built in")
+    # Made again from copies of the same files, written an hour later, in
+    # another folder, in another time zone and with another umask.
+    copies = release.folder / "inputs"
+    copies.mkdir()
+    inputs = release.inputs.read_text()
+    for name in ("SCR", "DLL", "README"):
+        original = release.input(name)
+        copy = copies / Path(original).name
+        shutil.copyfile(original, copy)
+        os.utime(copy, (time.time() + 3600, time.time() + 3600))
+        inputs = inputs.replace(f'"{original}"', f'"{copy}"')
+    (copies / "release-inputs.cmake").write_text(inputs)
+    again = release.folder / "again"
+    env = dict(os.environ, TZ="Asia/Tokyo")
+    old_umask = os.umask(0o002)
+    try:
+        zip_again, setup_again = release.make(again, env=env, inputs=copies / "release-inputs.cmake")
+    finally:
+        os.umask(old_umask)
+    pairs = [(release.zip, zip_again), (release.setup, setup_again)]
+    pairs += [(path, again / "winget" / path.name) for path in sorted((release.zip.parent / "winget").glob("*.yaml"))]
+    for built, made in pairs:
+        expect(made.read_bytes() == built.read_bytes(), f"{built.name} made once more differs from the build's")
+    print(f"both programs and the zip carry {utc(epoch)}; {len(pairs)} files made again are the same bytes")
+
+
+def yaml_fields(path):
+    """The fields of one winget manifest as {dotted.path: text}: the plain
+    block form the build writes (maps, lists of maps, scalars, |- blocks)."""
+    fields, stack = {}, []  # stack: (indent, path prefix)
+    counters = {}
+    lines = path.read_text(encoding="utf-8").splitlines()
+    i = 0
+    while i < len(lines):
+        line = lines[i]
+        i += 1
+        if not line.strip() or line.lstrip().startswith("#"):
+            continue
+        indent = len(line) - len(line.lstrip(" "))
+        text = line.strip()
+        while stack and stack[-1][0] >= indent and not (text.startswith("- ") and stack[-1][0] == indent):
+            stack.pop()
+        prefix = stack[-1][1] if stack else ""
+        if text.startswith("- "):
+            index = counters.get(prefix, 0)
+            counters[prefix] = index + 1
+            prefix = f"{prefix}.{index}"
+            indent += 2
+            text = text[2:]
+            stack.append((indent - 1, prefix))
+            if ":" not in text:
+                fields[prefix] = text
+                continue
+        key, _, value = text.partition(":")
+        name = f"{prefix}.{key}" if prefix else key
+        value = value.strip()
+        if value == "|-":
+            block = []
+            while i < len(lines) and (not lines[i].strip() or len(lines[i]) - len(lines[i].lstrip(" ")) > indent):
+                block.append(lines[i].strip())
+                i += 1
+            fields[name] = "\n".join(block)
+        elif value:
+            fields[name] = value
+        else:
+            stack.append((indent, name))
+    return fields
+
+
+def check_manifest(release, folder, setup):
+    """The three manifests in folder name one package and version, and the
+    installer one names setup by its SHA-256."""
+    manifests = {}
+    for path in sorted(folder.glob("*.yaml")):
+        fields = yaml_fields(path)
+        manifests[fields.get("ManifestType")] = fields
+    expect(sorted(manifests) == ["defaultLocale", "installer", "version"],
+           f"{folder}: the manifests are of the types {sorted(manifests)}")
+    for kind, fields in manifests.items():
+        expect(fields.get("PackageVersion") == release.version,
+               f"the {kind} manifest is of version {fields.get('PackageVersion')!r}, not {release.version}")
+        for key in ("PackageIdentifier", "ManifestVersion"):
+            expect(fields.get(key) == manifests["version"].get(key),
+                   f"the {kind} manifest's {key} {fields.get(key)!r} is not the version manifest's")
+    expect(manifests["version"].get("DefaultLocale") == manifests["defaultLocale"].get("PackageLocale"),
+           "the default locale the version manifest names is not the locale manifest's")
+    installer = manifests["installer"]
+    digest = hashlib.sha256(setup.read_bytes()).hexdigest().upper()
+    expect(installer.get("Installers.0.InstallerSha256", "").upper() == digest,
+           f"the manifest names the SHA-256 {installer.get('Installers.0.InstallerSha256')}, "
+           f"the setup {setup.name} has {digest}")
+    expect(installer.get("Installers.0.InstallerUrl", "").endswith("/" + setup.name),
+           f"the installer address {installer.get('Installers.0.InstallerUrl')!r} does not name {setup.name}")
+    return installer
+
+
+def winget(release):
+    installer = check_manifest(release, release.zip.parent / "winget", release.setup)
+    wanted = {"InstallerType": "nullsoft", "Scope": "user", "Installers.0.Architecture": "x64"}
+    wrong = {k: installer.get(k) for k, v in wanted.items() if installer.get(k) != v}
+    expect(not wrong, f"the installer manifest has {wrong}, expected {wanted}")
+    # Every switch it gives is one the read-me's silent install names.
+    readme = release.unzipped("README.txt").read_text(encoding="utf-8-sig")
+    silent = [line for line in readme.splitlines() if f"{release.setup.name} /S" in line]
+    expect(silent, "README.txt has no silent install line")
+    for key in ("InstallerSwitches.Silent", "InstallerSwitches.SilentWithProgress", "InstallerSwitches.InstallLocation"):
+        switch = installer.get(key, "").replace("<INSTALLPATH>", "")
+        expect(switch and all(switch in line for line in silent[:1]),
+               f"{key} {installer.get(key)!r} is not a switch of the read-me's {silent[0].strip()!r}")
+    print(f"winget: {installer['PackageIdentifier']} {release.version}, {installer['InstallerType']}, "
+          f"{installer['Scope']}, SHA-256 {installer['Installers.0.InstallerSha256']}")
+
+
+def run_tool(what, command, env=None):
+    result = subprocess.run(command, capture_output=True, text=True, env=env)
+    expect(result.returncode == 0, f"{what} failed ({result.returncode}):\n{result.stdout}{result.stderr}")
+    return result
+
+
+def verifies(path, ca):
+    return subprocess.run(["osslsigncode", "verify", "-CAfile", str(ca), "-in", str(path)],
+                          capture_output=True, text=True).returncode == 0
+
+
+def expect_signature_comes_off(path, unsigned, work):
+    stripped = work / f"{path.parent.name}-{path.name}.unsigned"
+    run_tool(f"removing the signature of {path.name}",
+             ["osslsigncode", "remove-signature", "-in", str(path), "-out", str(stripped)])
+    expect(stripped.read_bytes() == unsigned.read_bytes(),
+           f"{path.name} without its signature is not the unsigned {unsigned}")
+
+
+def signed(release):
+    out = release.zip.parent.parent / "package-signed"
+    shutil.rmtree(out, ignore_errors=True)
+    keys = release.folder / "keys"
+    keys.mkdir()
+    # A throwaway certificate of this run, its own root: nothing is committed
+    # and nothing outlives the build folder.
+    run_tool("making a certificate", ["openssl", "req", "-x509", "-newkey", "rsa:3072", "-nodes", "-days", "2",
+                                      "-subj", "/CN=Vessmark test signer", "-keyout", str(keys / "key.pem"),
+                                      "-out", str(keys / "signer.pem"), "-addext", "keyUsage=digitalSignature",
+                                      "-addext", "extendedKeyUsage=codeSigning"])
+    (keys / "password").write_text("not a secret\n")
+    run_tool("making the .p12 file", ["openssl", "pkcs12", "-export", "-inkey", str(keys / "key.pem"),
+                                      "-in", str(keys / "signer.pem"), "-out", str(keys / "signer.p12"),
+                                      "-passout", f"file:{keys / 'password'}"])
+    ca = keys / "signer.pem"
+    env = {k: v for k, v in os.environ.items() if not k.startswith("VESSMARK_SIGN_")}
+    env.update(VESSMARK_SIGN_PKCS12=str(keys / "signer.p12"), VESSMARK_SIGN_PASSWORD_FILE=str(keys / "password"))
+    zip_path, setup = release.make(out, env=env, sign=True)
+    expect(not verifies(release.setup, ca), "osslsigncode verify accepts the unsigned setup")
+    with zipfile.ZipFile(zip_path) as archive:
+        archive.extractall(release.folder / "signed", members=list(PROGRAMS))
+    for name in PROGRAMS:
+        program = release.folder / "signed" / name
+        expect(verifies(program, ca), f"{name} in the signed zip does not verify against the signer")
+        expect(program.read_bytes() == (out / "files" / name).read_bytes(),
+               f"{name} in the signed zip is not the one the installer packs")
+        expect_signature_comes_off(program, release.bin / name, release.folder)
+    expect(verifies(setup, ca), f"the signed {setup.name} does not verify against the signer")
+    check_manifest(release, out / "winget", setup)
+    shutil.copy2(ca, out / "signer.pem")
+
+    # The same from a PKCS#11 token: a software one, in this run's folder.
+    token = release.folder / "token"
+    (token / "objects").mkdir(parents=True)
+    (token / "softhsm2.conf").write_text(f"directories.tokendir = {token / 'objects'}\nobjectstore.backend = file\n")
+    env = {k: v for k, v in os.environ.items() if not k.startswith("VESSMARK_SIGN_")}
+    env["SOFTHSM2_CONF"] = str(token / "softhsm2.conf")
+    (token / "pin").write_text("4711\n")
+    run_tool("making a token", ["softhsm2-util", "--init-token", "--free", "--label", "vessmark",
+                                "--pin", "4711", "--so-pin", "12345678"], env=env)
+    run_tool("converting the key", ["openssl", "pkcs8", "-topk8", "-nocrypt", "-in", str(keys / "key.pem"),
+                                    "-out", str(token / "key.p8")])
+    run_tool("putting the key on the token", ["softhsm2-util", "--import", str(token / "key.p8"), "--token",
+                                              "vessmark", "--label", "signer", "--id", "01", "--pin", "4711"], env=env)
+    env.update(VESSMARK_SIGN_PKCS11_MODULE=softhsm_module(), VESSMARK_SIGN_PKCS11_KEY="pkcs11:token=vessmark;object=signer;type=private",
+               VESSMARK_SIGN_CERT=str(ca), VESSMARK_SIGN_PASSWORD_FILE=str(token / "pin"))
+    program = token / "Vessmark.dll"
+    shutil.copy2(release.bin / "Vessmark.dll", program)
+    run_tool("signing from the token", [str(release.source / "installer" / "sign"), str(program)], env=env)
+    expect(verifies(program, ca), "Vessmark.dll signed from the token does not verify against the signer")
+    expect_signature_comes_off(program, release.bin / "Vessmark.dll", release.folder)
+    print(f"signed release in {out}: both programs, the setup and the manifest verify; "
+          "the programs' signatures come off to the unsigned bytes; the token signs too")
+
+
+def softhsm_module():
+    result = subprocess.run(["dpkg-query", "-L", "libsofthsm2"], capture_output=True, text=True)
+    modules = [line for line in result.stdout.splitlines() if line.endswith("/libsofthsm2.so")]
+    expect(modules, "no SoftHSM module (Debian package softhsm2; tools/setup installs it)")
+    return modules[0]
+
+
+CHECKS = {f.__name__: f for f in (zip_contents, readme, imports, version_resources, installer_per_user, reproducible,
+                                  winget, signed)}
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    for option in ("--package-dir", "--bin-dir", "--version", "--cmake", "--objdump", "--imports-script"):
+    for option in ("--package-dir", "--bin-dir", "--version", "--source-dir", "--cmake", "--objdump",
+                   "--imports-script"):
         parser.add_argument(option, required=True)
     parser.add_argument("check", choices=sorted(CHECKS))
     args = parser.parse_args()
