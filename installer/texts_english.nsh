@@ -18,3 +18,7 @@ LangString MoveQuestion ${LANG_ENGLISH} "Vessmark is already installed in the fo
 LangString OtherCopyNotRemoved ${LANG_ENGLISH} "Vessmark is already installed in the folder $OtherFolder, and that copy could not be uninstalled. Install Vessmark there, or uninstall that copy first."
 LangString RemovedAtSignIn ${LANG_ENGLISH} "Vessmark has been uninstalled, but $Leftover in the folder $INSTDIR could not be removed while Vessmark runs. They will be removed the next time you sign in to Windows."
 LangString NotUninstalled ${LANG_ENGLISH} "Vessmark could not be uninstalled: $Leftover in the folder $INSTDIR are still in use, and their removal at your next sign-in could not be arranged. Uninstall Vessmark again once it no longer runs."
+LangString SaverShortcut ${LANG_ENGLISH} "Make Vessmark my screen saver"
+LangString SettingsShortcut ${LANG_ENGLISH} "Vessmark settings"
+LangString NoStartMenuEntries ${LANG_ENGLISH} "The Start menu entries of Vessmark could not be made in ${START_MENU_FOLDER}."
+LangString RemovalNotTakenBack ${LANG_ENGLISH} "An earlier uninstall arranged for the folder $INSTDIR to be removed the next time you sign in to Windows, and that could not be taken back."

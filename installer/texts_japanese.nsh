@@ -18,3 +18,7 @@ LangString MoveQuestion ${LANG_JAPANESE} "Vessmark はすでにフォルダー $
 LangString OtherCopyNotRemoved ${LANG_JAPANESE} "Vessmark はすでにフォルダー $OtherFolder にインストールされていて、それをアンインストールできませんでした。そのフォルダーにインストールするか、先にそちらをアンインストールしてください。"
 LangString RemovedAtSignIn ${LANG_JAPANESE} "Vessmark をアンインストールしました。ただし、フォルダー $INSTDIR の $Leftover は実行中のため削除できませんでした。次に Windows にサインインしたときに削除されます。"
 LangString NotUninstalled ${LANG_JAPANESE} "Vessmark をアンインストールできませんでした。フォルダー $INSTDIR の $Leftover が実行中で、次のサインインのときに削除するよう設定することもできませんでした。Vessmark が終了してから、もう一度アンインストールしてください。"
+LangString SaverShortcut ${LANG_JAPANESE} "Vessmark をスクリーン セーバーにする"
+LangString SettingsShortcut ${LANG_JAPANESE} "Vessmark の設定"
+LangString NoStartMenuEntries ${LANG_JAPANESE} "スタート メニューの Vessmark の項目を ${START_MENU_FOLDER} に作成できませんでした。"
+LangString RemovalNotTakenBack ${LANG_JAPANESE} "前のアンインストールで、フォルダー $INSTDIR は次に Windows にサインインしたときに削除されることになっていて、それを取り消せませんでした。"

@@ -13,6 +13,8 @@
 ;
 ; Command line (besides NSIS's own /S and /D=folder, which must come last):
 ;   /SETSAVER   tick "use as my screen saver" (for silent installs)
+; The installer adds two Start menu entries: make Vessmark the screen saver
+; again, and its settings.
 ; A silent uninstall (Uninstall.exe /S) keeps the settings file. Run in place
 ; (Uninstall.exe /S _?=folder) it waits until it is done and ends with one of
 ; the exit codes below; its own file goes right after it has ended.
@@ -50,6 +52,12 @@ SetCompressor /SOLID lzma
 !define SETTINGS_FILE "Vessmark.ini"
 ; Per user, so no administrator is needed to run something at the next sign-in.
 !define RUNONCE_KEY "Software\Microsoft\Windows\CurrentVersion\RunOnce"
+; The name of the entry that removes a folder's leftovers at the next
+; sign-in: this, the folder's short path, and ")".
+!define RUNONCE_PREFIX "${PRODUCT} ("
+; Windows' screen saver settings list a per-user saver only while it is the
+; chosen one; entries here bring it back in one click, and open its settings.
+!define START_MENU_FOLDER "$SMPROGRAMS\${PRODUCT}"
 ; Exit codes besides NSIS's own 0 (done) and 1 (cancelled by the user); the
 ; README lists them. 2: nothing was done, everything is as before. 3: the
 ; installer found Vessmark running from the folder and changed nothing; the
@@ -77,6 +85,7 @@ Var WasSaver     ; 1 when the screen saver setting names the copy being removed
 Var Closable     ; settings dialogs and previews from the folder still open
 Var Shows        ; windows of shows from the folder
 Var Leftover     ; the programs the uninstaller could not remove, for its message
+Var TakenBack    ; sign-in removals of the folder this install took back, kept on the stack
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -319,6 +328,7 @@ Section "!${PRODUCT}" SecPrograms
   StrCpy $FailureCode ${EXIT_NOT_DONE}
   StrCpy $Written 0
   StrCpy $CreatedFrom ""
+  StrCpy $TakenBack 0
   Call CheckInstallFolder
   ${Step} EndProgramsBeforeInstall
   ${Step} MakeInstallFolder
@@ -326,6 +336,7 @@ Section "!${PRODUCT}" SecPrograms
   ; renderer from its own folder.
   !insertmacro FOR_EACH_FILE PLACE_FILE
   ${Step} PlaceUninstaller
+  ${Step} TakeBackRemovalAtSignIn
   ${Step} RemoveOtherCopy
   ${If} $Failure != ""
     Call RollBack
@@ -336,6 +347,12 @@ Section "!${PRODUCT}" SecPrograms
   ${EndIf}
   !insertmacro FOR_EACH_FILE DROP_KEPT
   Delete "$INSTDIR\Uninstall.exe${KEPT}"
+  ${DoWhile} $TakenBack > 0
+    Pop $R0
+    Pop $R0
+    IntOp $TakenBack $TakenBack - 1
+  ${Loop}
+  Call MakeStartMenuEntries
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -595,6 +612,60 @@ Function RemoveOtherCopy
   ${EndIf}
 FunctionEnd
 
+; An uninstall while a show ran left the removal of this folder's programs
+; to the next sign-in (RunOnce): installed anew, they would go then. Each
+; entry taken back is kept on the stack (its command, then its name) until
+; the install is known to succeed, for RollBack to put back; another
+; folder's entry is left alone. Uses $R0 to $R8.
+Function TakeBackRemovalAtSignIn
+  StrLen $R5 "${RUNONCE_PREFIX}"
+  StrCpy $R6 0
+  ${Do}
+    ClearErrors
+    EnumRegValue $R7 HKCU "${RUNONCE_KEY}" $R6
+    ${If} ${Errors}
+    ${OrIf} $R7 == ""
+      ${ExitDo}
+    ${EndIf}
+    IntOp $R6 $R6 + 1
+    StrCpy $R0 $R7 $R5
+    ${IfThen} $R0 != "${RUNONCE_PREFIX}" ${|} ${Continue} ${|}
+    StrCpy $R0 $R7 -1 $R5
+    StrCpy $R1 $INSTDIR
+    Call SameFolder
+    ${IfThen} $R2 <> 1 ${|} ${Continue} ${|}
+    ReadRegStr $R8 HKCU "${RUNONCE_KEY}" $R7
+    ClearErrors
+    DeleteRegValue HKCU "${RUNONCE_KEY}" $R7
+    ${If} ${Errors}
+      StrCpy $Failure "$(RemovalNotTakenBack)"
+      ${ExitDo}
+    ${EndIf}
+    Push $R8
+    Push $R7
+    IntOp $TakenBack $TakenBack + 1
+    ; The values after it have moved up by one.
+    IntOp $R6 $R6 - 1
+  ${Loop}
+FunctionEnd
+
+Function MakeStartMenuEntries
+  SetOutPath $INSTDIR
+  ; Entries left by an install in the other language go too.
+  Delete "${START_MENU_FOLDER}\*.lnk"
+  ClearErrors
+  CreateDirectory "${START_MENU_FOLDER}"
+  ; What right-click > Install on a .scr file runs, the path unquoted as there.
+  CreateShortCut "${START_MENU_FOLDER}\$(SaverShortcut).lnk" "$SYSDIR\rundll32.exe" \
+    "desk.cpl,InstallScreenSaver $INSTDIR\Vessmark.scr" "$INSTDIR\Vessmark.scr" 0
+  CreateShortCut "${START_MENU_FOLDER}\$(SettingsShortcut).lnk" "$INSTDIR\Vessmark.scr" "/c" \
+    "$INSTDIR\Vessmark.scr" 0
+  ; The programs are installed all the same; only the shortcuts are missing.
+  ${If} ${Errors}
+    DetailPrint "$(NoStartMenuEntries)"
+  ${EndIf}
+FunctionEnd
+
 ; $R0: a file name, $R3: its bit. What this install wrote goes; an earlier
 ; install's file comes back. Uses $R4.
 Function UndoFile
@@ -612,6 +683,12 @@ FunctionEnd
 Function RollBack
   !insertmacro FOR_EACH_FILE UNDO_FILE
   !insertmacro UNDO_FILE "Uninstall.exe" ${UNINSTALLER_BIT} -1
+  ${DoWhile} $TakenBack > 0
+    Pop $R7
+    Pop $R8
+    WriteRegStr HKCU "${RUNONCE_KEY}" $R7 $R8
+    IntOp $TakenBack $TakenBack - 1
+  ${Loop}
   ; Not the current folder any more, or it could not be removed.
   SetOutPath $TEMP
   ${If} $CreatedFrom != ""
@@ -695,6 +772,12 @@ Section "-un.${PRODUCT}" UnSecPrograms
   Call un.SameFolder
   ${If} $R2 = 1
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  ${EndIf}
+  ; Its Start menu entries likewise, and any with no installation left.
+  ${If} $R2 = 1
+  ${OrIf} $R0 == ""
+    Delete "${START_MENU_FOLDER}\*.lnk"
+    RMDir "${START_MENU_FOLDER}"
   ${EndIf}
   ${If} $Leftover != ""
     DetailPrint "$(RemovedAtSignIn)"

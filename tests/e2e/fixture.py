@@ -23,7 +23,7 @@ def write_state(paths, state):
 
 def wine_env(paths, display=None):
     env = dict(os.environ)
-    env.update({"WINEPREFIX": str(paths.prefix), "WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml="})
+    env.update({"WINEPREFIX": str(paths.prefix), "WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d"})
     if display:
         env["DISPLAY"] = display
     return env

@@ -251,7 +251,7 @@ class Session:
         self.env.update({
             "WINEPREFIX": str(paths.prefix),
             "WINEDEBUG": WINE_DEBUG,
-            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+            "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
             "DISPLAY": self.state["display"],
         })
         self.processes = []  # (Popen, files)

@@ -20,6 +20,7 @@ import getpass
 import os
 import re
 import shutil
+import struct
 import subprocess
 import time
 
@@ -70,6 +71,27 @@ def setup_exe(s):
     return path
 
 
+def signed_release(s):
+    """The release signed with the throwaway certificate of the package test
+    win64.package.signed: (setup, folder of the programs it packs, the
+    certificate)."""
+    folder = s.paths.build / "package-signed"
+    setup = folder / f"Vessmark-{release_version(s)}-setup.exe"
+    if not setup.is_file():
+        raise Failure(f"{setup} is missing: the package test win64.package.signed makes it")
+    return setup, folder / "files", folder / "signer.pem"
+
+
+def expect_signed(s, paths, signer):
+    """Each file's Authenticode signature verifies against the signer."""
+    for path in paths:
+        result = subprocess.run(["osslsigncode", "verify", "-CAfile", str(signer), "-in", str(path)],
+                                stdin=subprocess.DEVNULL, capture_output=True, text=True)
+        if result.returncode != 0:
+            raise Failure(f"the signature of the installed {path.name} does not verify:\n{result.stdout[-2000:]}")
+    log(f"signed, verified against {signer.name}: {', '.join(p.name for p in paths)}")
+
+
 def drive_c(s):
     return s.paths.prefix / "drive_c"
 
@@ -88,6 +110,62 @@ def default_folder(s):
     """%LOCALAPPDATA%\\Programs\\Vessmark of the prefix's user (Wine names the
     profile after the Unix user)."""
     return drive_c(s) / "users" / getpass.getuser() / "AppData" / "Local" / "Programs" / "Vessmark"
+
+
+def start_menu_folder(s):
+    """The user's own Start menu folder of Vessmark ($SMPROGRAMS\\Vessmark)."""
+    return (drive_c(s) / "users" / getpass.getuser() / "AppData" / "Roaming" / "Microsoft" / "Windows"
+            / "Start Menu" / "Programs" / "Vessmark")
+
+
+def shortcut(path):
+    """What a .lnk file starts: {"target", "arguments", "icon"} (the shell
+    link format: a header, an item list, the target's local path, then
+    counted strings). Wine writes the local path in the ANSI code page only:
+    the target is exact for ASCII paths, its file name always."""
+    data = path.read_bytes()
+    flags = struct.unpack_from("<I", data, 20)[0]
+    offset = 76
+    if flags & 0x1:  # an item list
+        offset += 2 + struct.unpack_from("<H", data, offset)[0]
+    target = ""
+    if flags & 0x2:
+        size, _, _, _, base = struct.unpack_from("<IIIII", data, offset)
+        if base:
+            target = data[offset + base:data.index(b"\0", offset + base)].decode("latin-1")
+        offset += size
+    strings = {}
+    width = 2 if flags & 0x80 else 1
+    for bit, name in ((0x4, "name"), (0x8, "relative"), (0x10, "directory"), (0x20, "arguments"), (0x40, "icon")):
+        if flags & bit:
+            count = struct.unpack_from("<H", data, offset)[0]
+            raw = data[offset + 2:offset + 2 + count * width]
+            strings[name] = raw.decode("utf-16-le" if width == 2 else "latin-1").rstrip("\0")
+            offset += 2 + count * width
+    return {"target": target, "arguments": strings.get("arguments", ""), "icon": strings.get("icon", "")}
+
+
+def start_menu(s):
+    """The Start menu entries of Vessmark: {file name: what it starts}."""
+    folder = start_menu_folder(s)
+    return {p.name: shortcut(p) for p in sorted(folder.glob("*"))} if folder.is_dir() else {}
+
+
+def expect_start_menu(s, folder):
+    """Two entries, in the installer's language: one makes the installed
+    Vessmark.scr the screen saver as right-click > Install does, one opens
+    its settings."""
+    scr = dos_path(s, folder / "Vessmark.scr")
+    target = scr if scr.isascii() else "\\Vessmark.scr"
+    wanted = sorted([("\\system32\\rundll32.exe", f"desk.cpl,InstallScreenSaver {scr}", scr),
+                     (target, "/c", scr)])
+    entries = start_menu(s)
+    found = sorted((next((w[0] for w in wanted if e["target"].lower().endswith(w[0].lower())), e["target"]),
+                    e["arguments"], e["icon"]) for e in entries.values())
+    if found != wanted or not all(name.endswith(".lnk") for name in entries):
+        raise Failure(f"the Start menu holds {entries}, expected two entries (target, arguments, icon) {wanted}")
+    log(f"Start menu: {', '.join(entries)}")
+    return {name: entry for name, entry in entries.items() if entry["arguments"] == "/c"}
 
 
 # --- the registry, through wine reg ----------------------------------------------
@@ -201,6 +279,7 @@ def clean_slate(s):
         log(f"removing a leftover RunOnce entry: {name}")
         reg(s, "delete", RUNONCE_KEY, "/v", name, "/f", label="reg-delete")
     shutil.rmtree(default_folder(s), ignore_errors=True)
+    shutil.rmtree(start_menu_folder(s), ignore_errors=True)
     for temp in drive_c(s).glob("users/*/Temp/~nsu*.tmp"):
         shutil.rmtree(temp, ignore_errors=True)
     for copy in drive_c(s).glob("users/*/Temp/ns*.tmp"):
@@ -223,10 +302,10 @@ def scenario(body):
 
 # --- install and uninstall ---------------------------------------------------------
 
-def install(s, *switches, folder=None, expect=0):
-    """Runs the installer silently (/S, the switches, /D=folder last, as NSIS
-    wants it, unquoted) and waits for it to end with the exit code expected.
-    Returns the installation folder."""
+def install(s, *switches, folder=None, expect=0, setup=None):
+    """Runs the installer (by default the build's) silently (/S, the
+    switches, /D=folder last, as NSIS wants it, unquoted) and waits for it to
+    end with the exit code expected. Returns the installation folder."""
     args = ["/S", *switches]
     if folder is not None:
         folder.parent.mkdir(parents=True, exist_ok=True)
@@ -235,7 +314,7 @@ def install(s, *switches, folder=None, expect=0):
         # with single blanks, as a person types it.
         args.extend(f"/D={dos_path(s, folder)}".split(" "))
     started = time.monotonic()
-    proc = s.wine([setup_exe(s), *args], "setup")
+    proc = s.wine([setup or setup_exe(s), *args], "setup")
     try:
         rc = proc.wait(timeout=INSTALL_DEADLINE)
     except Exception:
@@ -247,17 +326,19 @@ def install(s, *switches, folder=None, expect=0):
     return folder
 
 
-def expect_installed(s, folder):
-    """Both programs side by side, as built, with the read-me and the
-    uninstaller; the uninstall entry names the folder and the version."""
+def expect_installed(s, folder, programs=None):
+    """Both programs side by side, as built (or as in the folder programs),
+    with the read-me and the uninstaller; the uninstall entry names the
+    folder and the version; the Start menu has its two entries."""
     if not folder.is_dir():
         raise Failure(f"the installer made no folder {folder}")
     present = {p.name for p in folder.iterdir()}
     if present != INSTALLED and present != INSTALLED | {SETTINGS_FILE}:
         raise Failure(f"{folder} holds {sorted(present)}, expected {sorted(INSTALLED)}")
     for name, built in (("Vessmark.scr", s.paths.scr), ("Vessmark.dll", s.paths.dll)):
+        built = programs / name if programs else built
         if (folder / name).read_bytes() != built.read_bytes():
-            raise Failure(f"the installed {name} differs from the built one")
+            raise Failure(f"the installed {name} differs from {built}")
     where = dos_path(s, folder)
     entry = reg_values(s, UNINSTALL_KEY)
     if entry is None:
@@ -274,6 +355,7 @@ def expect_installed(s, folder):
     if wrong:
         raise Failure(f"the uninstall entry is not as expected (found, expected): {wrong}")
     log(f"installed: {sorted(present)} in {where}; uninstall entry {sorted(entry)}")
+    return expect_start_menu(s, folder)
 
 
 def uninstaller_copies(s, folder):
@@ -341,19 +423,21 @@ def at_sign_in(s):
     return {k: v for k, v in (reg_values(s, RUNONCE_KEY) or {}).items() if k.startswith("Vessmark")}
 
 
-def sign_in(s):
-    """Runs the one RunOnce entry of Vessmark as Windows does at the next
-    sign-in (Wine does not): the entry goes, then its command runs."""
+def sign_in(s, expect=1):
+    """Runs the RunOnce entries of Vessmark as Windows does at the next
+    sign-in (Wine does not): each entry goes, then its command runs. There
+    must have been as many as expected."""
     entries = at_sign_in(s)
-    if len(entries) != 1:
-        raise Failure(f"expected one RunOnce entry of Vessmark, found {entries}")
-    name, command = entries.popitem()
-    reg(s, "delete", RUNONCE_KEY, "/v", name, "/f", label="reg-delete")
-    # Split as Windows splits a command line; Wine joins the parts again.
-    args = [m.group(1) if m.group(1) is not None else m.group(2) for m in re.finditer(r'"([^"]*)"|(\S+)', command)]
-    if s.wine(args, "sign-in").wait(timeout=UNINSTALL_DEADLINE) != 0:
-        raise Failure(f"the RunOnce command failed: {command}")
-    log(f"ran the RunOnce entry {name}: {command}")
+    for name, command in entries.items():
+        reg(s, "delete", RUNONCE_KEY, "/v", name, "/f", label="reg-delete")
+        # Split as Windows splits a command line; Wine joins the parts again.
+        args = [m.group(1) if m.group(1) is not None else m.group(2)
+                for m in re.finditer(r'"([^"]*)"|(\S+)', command)]
+        if s.wine(args, "sign-in").wait(timeout=UNINSTALL_DEADLINE) != 0:
+            raise Failure(f"the RunOnce command failed: {command}")
+        log(f"ran the RunOnce entry {name}: {command}")
+    if len(entries) != expect:
+        raise Failure(f"expected {expect} RunOnce entries of Vessmark, found (and ran) {entries}")
 
 
 def expect_uninstalled(s, folder, settings_kept, in_use=()):
@@ -372,7 +456,9 @@ def expect_uninstalled(s, folder, settings_kept, in_use=()):
     current = saver_value(s)
     if current and current.lower().endswith("vessmark.scr"):
         raise Failure(f"{SAVER_VALUE} still names the uninstalled program: {current}")
-    log(f"uninstalled: {left or 'no folder'} left, no uninstall entry")
+    if start_menu_folder(s).exists():
+        raise Failure(f"the Start menu still holds {start_menu(s) or 'an empty folder'}")
+    log(f"uninstalled: {left or 'no folder'} left, no uninstall entry, no Start menu entry")
 
 
 # --- the installed programs ----------------------------------------------------------
@@ -478,11 +564,15 @@ def expect_refused(s, folder, saver):
 
 @scenario
 def silent_default_folder(s):
-    """/S alone: the programs land in %LOCALAPPDATA%\\Programs\\Vessmark, no
-    screen-saver setting; a silent uninstall removes all of it."""
+    """/S alone, from the signed setup: the programs land in
+    %LOCALAPPDATA%\\Programs\\Vessmark as it packed them, they and the
+    uninstaller signed, no screen-saver setting; a silent uninstall removes
+    all of it."""
+    setup, programs, signer = signed_release(s)
     before = saver_value(s)
-    folder = install(s)
-    expect_installed(s, folder)
+    folder = install(s, setup=setup)
+    expect_installed(s, folder, programs=programs)
+    expect_signed(s, [folder / name for name in ("Vessmark.scr", "Vessmark.dll", "Uninstall.exe")], signer)
     if saver_value(s) != before:
         raise Failure(f"{SAVER_VALUE} changed without /SETSAVER: {before!r} -> {saver_value(s)!r}")
     uninstall_silently(s, folder)
@@ -495,8 +585,9 @@ def silent_into_folder(s):
     changed while the folder is a file, cannot be written, or holds a file
     that cannot be replaced; then the programs there side by side, a show from
     there ends on a key, no screen-saver setting; the uninstall (in place)
-    closes the preview and the settings dialog from there, and a settings file
-    written beside the programs survives it, and nothing else does."""
+    closes the preview and the settings dialog (opened from its Start menu
+    entry) from there, and a settings file written beside the programs
+    survives it, and nothing else does."""
     before = saver_value(s)
     folder = s.work / "Programs" / "Vessmark Saver"
     folder.parent.mkdir(parents=True)
@@ -512,7 +603,7 @@ def silent_into_folder(s):
         expect_refused(s, folder, before)
     (folder / "README.txt").unlink()
     install(s, folder=folder)
-    expect_installed(s, folder)
+    settings_entry, = expect_installed(s, folder)
     if saver_value(s) != before:
         raise Failure(f"{SAVER_VALUE} changed without /SETSAVER: {before!r} -> {saver_value(s)!r}")
     show_runs_from(s, folder)
@@ -525,9 +616,10 @@ def silent_into_folder(s):
     pane, pane_window = s.start_window_helper(["pane", 100, 100, 152, 112], "pane")
     preview = Installed(s, folder).start("/p", int(pane_window["hwnd"], 16))
     preview_child(s, pane_window["hwnd"], preview)
-    dialog = Installed(s, folder).start("/c")
+    # As a click on the entry starts it; start /wait ends with what it started.
+    dialog = s.wine(["start", "/wait", "/unix", start_menu_folder(s) / settings_entry], "start-menu-settings")
     if s.probe("wait", "-", "<Vessmark>", int(WINDOW_DEADLINE * 1000), "visible")[0] != 0:
-        raise Failure("Vessmark.scr /c showed no settings dialog")
+        raise Failure(f"the Start menu entry {settings_entry} showed no settings dialog (exit code {dialog.poll()})")
     uninstall_in_place(s, folder)
     for what, proc in (("preview", preview), ("settings dialog", dialog)):
         if proc.poll() is None:
@@ -620,7 +712,10 @@ def profile_folder_cyrillic(s):
     there, the screen-saver setting takes the short form, a show runs from
     there and the settings are saved there; uninstalled during a show, it
     removes all of it but the settings file, which a silent uninstall keeps,
-    and the show's programs, which the next sign-in removes."""
+    and the show's programs, left to the next sign-in. An install into
+    another folder leaves that removal alone; one into the same folder
+    takes it back, and the sign-in's commands then leave the programs in
+    place."""
     s.env.update({"LANG": "C.UTF-8", "LC_ALL": "C.UTF-8"})
     folder = s.work / "Users" / "Пользователь" / "AppData" / "Local" / "Programs" / "Vessmark"
     install(s, "/SETSAVER", folder=folder)
@@ -635,7 +730,15 @@ def profile_folder_cyrillic(s):
     expect_uninstalled(s, folder, settings_kept=True, in_use={"Vessmark.scr", "Vessmark.dll"})
     s.press_key("a")
     expect_show_ends(s, running, "a key press")
-    sign_in(s)
+    pending = at_sign_in(s)
+    install(s, folder=s.work / "Elsewhere" / "Vessmark")
+    if at_sign_in(s) != pending:
+        raise Failure(f"an install into another folder changed the removal at sign-in: {pending} -> {at_sign_in(s)}")
+    # Moves the other installation here.
+    install(s, folder=folder)
+    sign_in(s, expect=0)
+    expect_installed(s, folder)
+    uninstall_in_place(s, folder)
     expect_uninstalled(s, folder, settings_kept=True)
 
 
