@@ -71,19 +71,7 @@ def setup_exe(s):
     return path
 
 
-def signed_release(s):
-    """The release signed with the throwaway certificate of the package test
-    win64.package.signed: (setup, folder of the programs it packs, the
-    certificate)."""
-    folder = s.paths.build / "package-signed"
-    setup = folder / f"Vessmark-{release_version(s)}-setup.exe"
-    if not setup.is_file():
-        raise Failure(f"{setup} is missing: the package test win64.package.signed makes it")
-    return setup, folder / "files", folder / "signer.pem"
-
-
 def expect_signed(s, paths, signer):
-    """Each file's Authenticode signature verifies against the signer."""
     for path in paths:
         result = subprocess.run(["osslsigncode", "verify", "-CAfile", str(signer), "-in", str(path)],
                                 stdin=subprocess.DEVNULL, capture_output=True, text=True)
@@ -119,30 +107,20 @@ def start_menu_folder(s):
 
 
 def shortcut(path):
-    """What a .lnk file starts: {"target", "arguments", "icon"} (the shell
-    link format: a header, an item list, the target's local path, then
-    counted strings). Wine writes the local path in the ANSI code page only:
-    the target is exact for ASCII paths, its file name always."""
+    """What a .lnk file starts, as (target, arguments, icon): the counted
+    strings after the target's place; Wine writes the target's path in the
+    ANSI code page only, so it is given whole only where that holds it."""
     data = path.read_bytes()
     flags = struct.unpack_from("<I", data, 20)[0]
-    offset = 76
-    if flags & 0x1:  # an item list
-        offset += 2 + struct.unpack_from("<H", data, offset)[0]
-    target = ""
-    if flags & 0x2:
-        size, _, _, _, base = struct.unpack_from("<IIIII", data, offset)
-        if base:
-            target = data[offset + base:data.index(b"\0", offset + base)].decode("latin-1")
-        offset += size
-    strings = {}
-    width = 2 if flags & 0x80 else 1
-    for bit, name in ((0x4, "name"), (0x8, "relative"), (0x10, "directory"), (0x20, "arguments"), (0x40, "icon")):
-        if flags & bit:
-            count = struct.unpack_from("<H", data, offset)[0]
-            raw = data[offset + 2:offset + 2 + count * width]
-            strings[name] = raw.decode("utf-16-le" if width == 2 else "latin-1").rstrip("\0")
-            offset += 2 + count * width
-    return {"target": target, "arguments": strings.get("arguments", ""), "icon": strings.get("icon", "")}
+    offset = 78 + struct.unpack_from("<H", data, 76)[0] if flags & 0x1 else 76
+    size, _, _, _, base = struct.unpack_from("<IIIII", data, offset)
+    target = data[offset + base:data.index(b"\0", offset + base)].decode("latin-1")
+    strings, offset = [], offset + size
+    for bit in (0x4, 0x8, 0x10, 0x20, 0x40):  # name, relative path, folder, arguments, icon
+        count = struct.unpack_from("<H", data, offset)[0] if flags & bit else 0
+        strings.append(data[offset + 2:offset + 2 + 2 * count].decode("utf-16-le").rstrip("\0"))
+        offset += 2 + 2 * count if flags & bit else 0
+    return target, strings[3], strings[4]
 
 
 def start_menu(s):
@@ -160,12 +138,12 @@ def expect_start_menu(s, folder):
     wanted = sorted([("\\system32\\rundll32.exe", f"desk.cpl,InstallScreenSaver {scr}", scr),
                      (target, "/c", scr)])
     entries = start_menu(s)
-    found = sorted((next((w[0] for w in wanted if e["target"].lower().endswith(w[0].lower())), e["target"]),
-                    e["arguments"], e["icon"]) for e in entries.values())
+    found = sorted((next((w[0] for w in wanted if e[0].lower().endswith(w[0].lower())), e[0]), *e[1:])
+                   for e in entries.values())
     if found != wanted or not all(name.endswith(".lnk") for name in entries):
         raise Failure(f"the Start menu holds {entries}, expected two entries (target, arguments, icon) {wanted}")
     log(f"Start menu: {', '.join(entries)}")
-    return {name: entry for name, entry in entries.items() if entry["arguments"] == "/c"}
+    return [name for name, entry in entries.items() if entry[1] == "/c"]
 
 
 # --- the registry, through wine reg ----------------------------------------------
@@ -568,11 +546,13 @@ def silent_default_folder(s):
     %LOCALAPPDATA%\\Programs\\Vessmark as it packed them, they and the
     uninstaller signed, no screen-saver setting; a silent uninstall removes
     all of it."""
-    setup, programs, signer = signed_release(s)
+    # Made by the package test win64.package.signed, with its certificate.
+    signed = s.paths.build / "package-signed"
     before = saver_value(s)
-    folder = install(s, setup=setup)
-    expect_installed(s, folder, programs=programs)
-    expect_signed(s, [folder / name for name in ("Vessmark.scr", "Vessmark.dll", "Uninstall.exe")], signer)
+    folder = install(s, setup=signed / setup_exe(s).name)
+    expect_installed(s, folder, programs=signed / "files")
+    expect_signed(s, [folder / name for name in ("Vessmark.scr", "Vessmark.dll", "Uninstall.exe")],
+                  signed / "signer.pem")
     if saver_value(s) != before:
         raise Failure(f"{SAVER_VALUE} changed without /SETSAVER: {before!r} -> {saver_value(s)!r}")
     uninstall_silently(s, folder)

@@ -15,16 +15,12 @@ CHECK is one of:
                           in their manifests); the screen saver its description
     installer_per_user    the installer is a 64-bit program that asks for no
                           administrator rights
-    reproducible          the release's time in the programs and the zip, no
-                          build folder named in them, and the same files again
-                          when made once more elsewhere, later, in another zone
-    winget                the winget manifest agrees with the setup it names
-                          and with the read-me's silent switches
-    signed                the release made with a throwaway certificate (and
-                          once from a software PKCS#11 token): every signature
-                          verifies against it, and comes off to the unsigned
-                          bytes; kept in DIR/../package-signed for the
-                          installer's end-to-end scenario
+    reproducible          the release's time in the files, and the same files
+                          when made again elsewhere, later, in another zone
+    winget                the manifest agrees with its setup and the read-me
+    signed                signed with a throwaway certificate (from a file and
+                          a software token): the signatures verify and come
+                          off to the unsigned bytes; kept in ../package-signed
 """
 
 import argparse
@@ -46,6 +42,8 @@ PROGRAMS = ("Vessmark.scr", "Vessmark.dll")
 ZIPPED = PROGRAMS + ("README.txt",)
 BOM = b"\xef\xbb\xbf"
 MACHINE_AMD64 = 0x8664
+# Where Debian's softhsm2 puts its PKCS#11 module.
+SOFTHSM_MODULE = "/usr/lib/softhsm/libsofthsm2.so"
 
 
 class Failed(Exception):
@@ -79,7 +77,7 @@ class Release:
     def epoch(self):
         return int(Path(self.input("EPOCH_FILE")).read_text().strip())
 
-    def make(self, folder, env=None, sign=False, inputs=None):
+    def make(self, folder, env=None, sign=False, inputs=None, umask=None):
         """The release made once more from the build's inputs (or others), into folder."""
         setup = folder / self.setup.name
         command = [self.args.cmake, f"-DINPUTS={inputs or self.inputs}", f"-DSTAGE={folder / 'files'}",
@@ -87,7 +85,8 @@ class Release:
         if sign:
             command.append(f"-DSIGN={self.source / 'installer' / 'sign'}")
         command += ["-P", str(self.source / "installer" / "make_release.cmake")]
-        result = subprocess.run(command, capture_output=True, text=True, env=env)
+        result = subprocess.run(command, capture_output=True, text=True, env=env,
+                                preexec_fn=(lambda: os.umask(umask)) if umask is not None else None)
         expect(result.returncode == 0, f"making the release in {folder} failed:\n{result.stdout}{result.stderr}")
         return folder / self.zip.name, setup
 
@@ -206,10 +205,8 @@ def reproducible(release):
             expect(entry.date_time == expected,
                    f"{release.zip.name}: {entry.filename} is dated {entry.date_time}, not {expected} ({utc(epoch)})")
     for name in PROGRAMS:
-        data = release.unzipped(name).read_bytes()
-        for folder in (release.source.resolve(), Path(release.args.bin_dir).resolve().parent):
-            for form in (str(folder).encode(), str(folder).encode("utf-16-le")):
-                expect(form not in data, f"{name} names the folder {folder} it was built in")
+        for form in (str(release.source.resolve()).encode(), str(release.source.resolve()).encode("utf-16-le")):
+            expect(form not in release.unzipped(name).read_bytes(), f"{name} names the folder it was built from")
     # Made again from copies of the same files, written an hour later, in
     # another folder, in another time zone and with another umask.
     copies = release.folder / "inputs"
@@ -223,12 +220,8 @@ def reproducible(release):
         inputs = inputs.replace(f'"{original}"', f'"{copy}"')
     (copies / "release-inputs.cmake").write_text(inputs)
     again = release.folder / "again"
-    env = dict(os.environ, TZ="Asia/Tokyo")
-    old_umask = os.umask(0o002)
-    try:
-        zip_again, setup_again = release.make(again, env=env, inputs=copies / "release-inputs.cmake")
-    finally:
-        os.umask(old_umask)
+    zip_again, setup_again = release.make(again, env=dict(os.environ, TZ="Asia/Tokyo"), umask=0o002,
+                                          inputs=copies / "release-inputs.cmake")
     pairs = [(release.zip, zip_again), (release.setup, setup_again)]
     pairs += [(path, again / "winget" / path.name) for path in sorted((release.zip.parent / "winget").glob("*.yaml"))]
     for built, made in pairs:
@@ -236,91 +229,45 @@ def reproducible(release):
     print(f"both programs and the zip carry {utc(epoch)}; {len(pairs)} files made again are the same bytes")
 
 
-def yaml_fields(path):
-    """The fields of one winget manifest as {dotted.path: text}: the plain
-    block form the build writes (maps, lists of maps, scalars, |- blocks)."""
-    fields, stack = {}, []  # stack: (indent, path prefix)
-    counters = {}
-    lines = path.read_text(encoding="utf-8").splitlines()
-    i = 0
-    while i < len(lines):
-        line = lines[i]
-        i += 1
-        if not line.strip() or line.lstrip().startswith("#"):
-            continue
-        indent = len(line) - len(line.lstrip(" "))
-        text = line.strip()
-        while stack and stack[-1][0] >= indent and not (text.startswith("- ") and stack[-1][0] == indent):
-            stack.pop()
-        prefix = stack[-1][1] if stack else ""
-        if text.startswith("- "):
-            index = counters.get(prefix, 0)
-            counters[prefix] = index + 1
-            prefix = f"{prefix}.{index}"
-            indent += 2
-            text = text[2:]
-            stack.append((indent - 1, prefix))
-            if ":" not in text:
-                fields[prefix] = text
-                continue
-        key, _, value = text.partition(":")
-        name = f"{prefix}.{key}" if prefix else key
-        value = value.strip()
-        if value == "|-":
-            block = []
-            while i < len(lines) and (not lines[i].strip() or len(lines[i]) - len(lines[i].lstrip(" ")) > indent):
-                block.append(lines[i].strip())
-                i += 1
-            fields[name] = "\n".join(block)
-        elif value:
-            fields[name] = value
-        else:
-            stack.append((indent, name))
-    return fields
+def manifest_fields(path):
+    """A winget manifest's scalar fields by their names, as the build writes
+    them: each name once in a file, a list item's first field after "- "."""
+    return dict(re.findall(r"^[ -]*(\w+): +(\S.*)$", path.read_text(encoding="utf-8"), re.M))
 
 
 def check_manifest(release, folder, setup):
     """The three manifests in folder name one package and version, and the
-    installer one names setup by its SHA-256."""
-    manifests = {}
-    for path in sorted(folder.glob("*.yaml")):
-        fields = yaml_fields(path)
-        manifests[fields.get("ManifestType")] = fields
-    expect(sorted(manifests) == ["defaultLocale", "installer", "version"],
-           f"{folder}: the manifests are of the types {sorted(manifests)}")
+    installer one names setup by its SHA-256 and its file name."""
+    manifests = {f.get("ManifestType"): f for f in map(manifest_fields, sorted(folder.glob("*.yaml")))}
+    expect(sorted(manifests) == ["defaultLocale", "installer", "version"], f"{folder}: manifests {sorted(manifests)}")
     for kind, fields in manifests.items():
-        expect(fields.get("PackageVersion") == release.version,
-               f"the {kind} manifest is of version {fields.get('PackageVersion')!r}, not {release.version}")
-        for key in ("PackageIdentifier", "ManifestVersion"):
-            expect(fields.get(key) == manifests["version"].get(key),
-                   f"the {kind} manifest's {key} {fields.get(key)!r} is not the version manifest's")
+        for key, value in (("PackageVersion", release.version), ("PackageIdentifier", None), ("ManifestVersion", None)):
+            value = value or manifests["version"].get(key)
+            expect(fields.get(key) == value, f"the {kind} manifest's {key} is {fields.get(key)!r}, not {value!r}")
     expect(manifests["version"].get("DefaultLocale") == manifests["defaultLocale"].get("PackageLocale"),
            "the default locale the version manifest names is not the locale manifest's")
     installer = manifests["installer"]
     digest = hashlib.sha256(setup.read_bytes()).hexdigest().upper()
-    expect(installer.get("Installers.0.InstallerSha256", "").upper() == digest,
-           f"the manifest names the SHA-256 {installer.get('Installers.0.InstallerSha256')}, "
-           f"the setup {setup.name} has {digest}")
-    expect(installer.get("Installers.0.InstallerUrl", "").endswith("/" + setup.name),
-           f"the installer address {installer.get('Installers.0.InstallerUrl')!r} does not name {setup.name}")
+    expect(installer.get("InstallerSha256", "").upper() == digest,
+           f"the manifest names the SHA-256 {installer.get('InstallerSha256')}, {setup.name} has {digest}")
+    expect(installer.get("InstallerUrl", "").endswith("/" + setup.name),
+           f"the installer address {installer.get('InstallerUrl')!r} does not name {setup.name}")
     return installer
 
 
 def winget(release):
     installer = check_manifest(release, release.zip.parent / "winget", release.setup)
-    wanted = {"InstallerType": "nullsoft", "Scope": "user", "Installers.0.Architecture": "x64"}
+    wanted = {"InstallerType": "nullsoft", "Scope": "user", "Architecture": "x64"}
     wrong = {k: installer.get(k) for k, v in wanted.items() if installer.get(k) != v}
     expect(not wrong, f"the installer manifest has {wrong}, expected {wanted}")
-    # Every switch it gives is one the read-me's silent install names.
+    # Every switch it gives is one of the read-me's silent install line.
     readme = release.unzipped("README.txt").read_text(encoding="utf-8-sig")
-    silent = [line for line in readme.splitlines() if f"{release.setup.name} /S" in line]
-    expect(silent, "README.txt has no silent install line")
-    for key in ("InstallerSwitches.Silent", "InstallerSwitches.SilentWithProgress", "InstallerSwitches.InstallLocation"):
+    silent = next((line for line in readme.splitlines() if f"{release.setup.name} /S" in line), "")
+    for key in ("Silent", "SilentWithProgress", "InstallLocation"):
         switch = installer.get(key, "").replace("<INSTALLPATH>", "")
-        expect(switch and all(switch in line for line in silent[:1]),
-               f"{key} {installer.get(key)!r} is not a switch of the read-me's {silent[0].strip()!r}")
+        expect(switch and switch in silent, f"{key} {installer.get(key)!r} is not in the read-me's {silent.strip()!r}")
     print(f"winget: {installer['PackageIdentifier']} {release.version}, {installer['InstallerType']}, "
-          f"{installer['Scope']}, SHA-256 {installer['Installers.0.InstallerSha256']}")
+          f"{installer['Scope']}, SHA-256 {installer['InstallerSha256']}")
 
 
 def run_tool(what, command, env=None):
@@ -334,12 +281,13 @@ def verifies(path, ca):
                           capture_output=True, text=True).returncode == 0
 
 
-def expect_signature_comes_off(path, unsigned, work):
+def expect_signed(path, ca, unsigned, work):
+    """path's signature verifies against ca and comes off to unsigned's bytes."""
+    expect(verifies(path, ca), f"{path.parent.name}/{path.name} does not verify against the signer")
     stripped = work / f"{path.parent.name}-{path.name}.unsigned"
-    run_tool(f"removing the signature of {path.name}",
-             ["osslsigncode", "remove-signature", "-in", str(path), "-out", str(stripped)])
-    expect(stripped.read_bytes() == unsigned.read_bytes(),
-           f"{path.name} without its signature is not the unsigned {unsigned}")
+    run_tool(f"removing the signature of {path.name}", ["osslsigncode", "remove-signature", "-in", str(path),
+                                                         "-out", str(stripped)])
+    expect(stripped.read_bytes() == unsigned.read_bytes(), f"{path.name} without its signature is not {unsigned}")
 
 
 def signed(release):
@@ -349,14 +297,12 @@ def signed(release):
     keys.mkdir()
     # A throwaway certificate of this run, its own root: nothing is committed
     # and nothing outlives the build folder.
-    run_tool("making a certificate", ["openssl", "req", "-x509", "-newkey", "rsa:3072", "-nodes", "-days", "2",
-                                      "-subj", "/CN=Vessmark test signer", "-keyout", str(keys / "key.pem"),
-                                      "-out", str(keys / "signer.pem"), "-addext", "keyUsage=digitalSignature",
-                                      "-addext", "extendedKeyUsage=codeSigning"])
+    run_tool("making a certificate", f"openssl req -x509 -newkey rsa:3072 -nodes -days 2 -keyout {keys}/key.pem "
+             f"-out {keys}/signer.pem -addext keyUsage=digitalSignature -addext extendedKeyUsage=codeSigning "
+             "-subj /CN=Vessmark-test-signer".split())
     (keys / "password").write_text("not a secret\n")
-    run_tool("making the .p12 file", ["openssl", "pkcs12", "-export", "-inkey", str(keys / "key.pem"),
-                                      "-in", str(keys / "signer.pem"), "-out", str(keys / "signer.p12"),
-                                      "-passout", f"file:{keys / 'password'}"])
+    run_tool("making the .p12 file", f"openssl pkcs12 -export -inkey {keys}/key.pem -in {keys}/signer.pem "
+             f"-out {keys}/signer.p12 -passout file:{keys}/password".split())
     ca = keys / "signer.pem"
     env = {k: v for k, v in os.environ.items() if not k.startswith("VESSMARK_SIGN_")}
     env.update(VESSMARK_SIGN_PKCS12=str(keys / "signer.p12"), VESSMARK_SIGN_PASSWORD_FILE=str(keys / "password"))
@@ -366,10 +312,9 @@ def signed(release):
         archive.extractall(release.folder / "signed", members=list(PROGRAMS))
     for name in PROGRAMS:
         program = release.folder / "signed" / name
-        expect(verifies(program, ca), f"{name} in the signed zip does not verify against the signer")
         expect(program.read_bytes() == (out / "files" / name).read_bytes(),
                f"{name} in the signed zip is not the one the installer packs")
-        expect_signature_comes_off(program, release.bin / name, release.folder)
+        expect_signed(program, ca, release.bin / name, release.folder)
     expect(verifies(setup, ca), f"the signed {setup.name} does not verify against the signer")
     check_manifest(release, out / "winget", setup)
     shutil.copy2(ca, out / "signer.pem")
@@ -381,28 +326,19 @@ def signed(release):
     env = {k: v for k, v in os.environ.items() if not k.startswith("VESSMARK_SIGN_")}
     env["SOFTHSM2_CONF"] = str(token / "softhsm2.conf")
     (token / "pin").write_text("4711\n")
-    run_tool("making a token", ["softhsm2-util", "--init-token", "--free", "--label", "vessmark",
-                                "--pin", "4711", "--so-pin", "12345678"], env=env)
-    run_tool("converting the key", ["openssl", "pkcs8", "-topk8", "-nocrypt", "-in", str(keys / "key.pem"),
-                                    "-out", str(token / "key.p8")])
-    run_tool("putting the key on the token", ["softhsm2-util", "--import", str(token / "key.p8"), "--token",
-                                              "vessmark", "--label", "signer", "--id", "01", "--pin", "4711"], env=env)
-    env.update(VESSMARK_SIGN_PKCS11_MODULE=softhsm_module(), VESSMARK_SIGN_PKCS11_KEY="pkcs11:token=vessmark;object=signer;type=private",
-               VESSMARK_SIGN_CERT=str(ca), VESSMARK_SIGN_PASSWORD_FILE=str(token / "pin"))
+    run_tool("making a token", "softhsm2-util --init-token --free --label vessmark --pin 4711 --so-pin 12345678"
+             .split(), env=env)
+    run_tool("putting the key on the token", f"softhsm2-util --import {keys}/key.pem --token vessmark --label signer "
+             "--id 01 --pin 4711".split(), env=env)
+    env.update(VESSMARK_SIGN_PKCS11_MODULE=SOFTHSM_MODULE, VESSMARK_SIGN_CERT=str(ca),
+               VESSMARK_SIGN_PKCS11_KEY="pkcs11:token=vessmark;object=signer;type=private",
+               VESSMARK_SIGN_PASSWORD_FILE=str(token / "pin"))
     program = token / "Vessmark.dll"
     shutil.copy2(release.bin / "Vessmark.dll", program)
     run_tool("signing from the token", [str(release.source / "installer" / "sign"), str(program)], env=env)
-    expect(verifies(program, ca), "Vessmark.dll signed from the token does not verify against the signer")
-    expect_signature_comes_off(program, release.bin / "Vessmark.dll", release.folder)
+    expect_signed(program, ca, release.bin / "Vessmark.dll", release.folder)
     print(f"signed release in {out}: both programs, the setup and the manifest verify; "
           "the programs' signatures come off to the unsigned bytes; the token signs too")
-
-
-def softhsm_module():
-    result = subprocess.run(["dpkg-query", "-L", "libsofthsm2"], capture_output=True, text=True)
-    modules = [line for line in result.stdout.splitlines() if line.endswith("/libsofthsm2.so")]
-    expect(modules, "no SoftHSM module (Debian package softhsm2; tools/setup installs it)")
-    return modules[0]
 
 
 CHECKS = {f.__name__: f for f in (zip_contents, readme, imports, version_resources, installer_per_user, reproducible,

@@ -13,9 +13,8 @@
 namespace vessmark {
 namespace {
 
-// Looping, asynchronous, and silence rather than the system's default sound
-// for a file that cannot be played. Cross-built, the test holds the player
-// to the system's own values.
+// Asynchronous, looping, and silence rather than the system's default sound
+// for a file that cannot be played; cross-built, by the system's own values.
 #ifdef _WIN32
 constexpr std::uint32_t WavPlayFlags = SND_ASYNC | SND_NODEFAULT | SND_LOOP;
 #else
