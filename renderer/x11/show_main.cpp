@@ -20,7 +20,7 @@ int main(int argc, char** argv)
     }
     if (!parsed.Error.empty()) {
         std::cerr << "vessmark-show: " << parsed.Error << "\n";
-        return ShowExitUsage;
+        return parsed.ErrorExit;
     }
     if (parsed.Options.Mode == ShowMode::Offscreen) {
         return RunOffscreenShow(parsed.Options, std::cout, std::cerr);

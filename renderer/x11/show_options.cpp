@@ -74,14 +74,6 @@ bool HasHexPrefix(const std::string& text)
     return text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
 }
 
-// XScreenSaver writes the variable as "0x" and hex digits; bare hex digits
-// are taken too, as a variable that says hex could only mean hex.
-std::optional<std::uint32_t> ParseEnvironmentWindowId(const std::string& text)
-{
-    // A sign is refused by the range (a number below 1) or by the reading.
-    return InWindowIdRange(ParseInteger(HasHexPrefix(text) ? text.substr(2) : text, 16));
-}
-
 Apply IntegerInto(long long lowest, long long highest, std::function<void(ShowOptions&, long long)> store)
 {
     return [=](ShowOptions& options, Requests&, const std::string& text) -> std::string {
@@ -193,8 +185,11 @@ std::string LongForm(const std::string& name)
     return name;
 }
 
-// Weighs the modes the command line and the environment ask for.
-std::string ResolveMode(ShowOptions& options, const Requests& requests, const char* screensaverWindow)
+// Weighs the modes the command line and the environment ask for. A bad
+// command line is the caller's mistake (ShowExitUsage); a bad window in the
+// environment is the framework's that started us, which sees it as a failure.
+std::string ResolveMode(ShowOptions& options, const Requests& requests, const char* screensaverWindow,
+                        int& errorExit)
 {
     if (requests.Offscreen) {
         // XSCREENSAVER_WINDOW is left alone here: it belongs to whoever
@@ -223,9 +218,13 @@ std::string ResolveMode(ShowOptions& options, const Requests& requests, const ch
     // XScreenSaver starts a hack with -root and names its own window in the
     // environment; without -root the variable alone means the same.
     if (screensaverWindow != nullptr && *screensaverWindow != '\0') {
-        const auto id = ParseEnvironmentWindowId(screensaverWindow);
+        // Read as XScreenSaver's own hacks read it: 0x and hex digits, else
+        // decimal, which is how xsecurelock's multiplexer writes it.
+        const auto id = ParseWindowId(screensaverWindow);
         if (!id) {
-            return std::string(ScreensaverWindowVariable) + " should hold a window id in hex, like 0x2c00007, not '"
+            errorExit = ShowExitFailed;
+            return std::string(ScreensaverWindowVariable)
+                   + " should hold a window id, 0x and hex digits or decimal (0x2c00007 or 46137351), not '"
                    + screensaverWindow + "'";
         }
         options.Mode = ShowMode::Window;
@@ -298,7 +297,7 @@ ParsedOptions ParseShowOptions(const std::vector<std::string>& arguments, const 
         }
         parsed.Options.DrawPath = *request;
     }
-    parsed.Error = ResolveMode(parsed.Options, requests, screensaverWindow);
+    parsed.Error = ResolveMode(parsed.Options, requests, screensaverWindow, parsed.ErrorExit);
     return parsed;
 }
 
@@ -325,9 +324,10 @@ std::string ShowUsage()
             "mouse button, a mouse move of more than 4 pixels after the first, or when\n"
             "another window takes the keyboard focus.\n"
             "\n"
-            "As an XScreenSaver hack (--root, --window-id, or XSCREENSAVER_WINDOW set, in\n"
-            "hex) it draws into that window, follows its size, takes no input, and ends\n"
-            "on SIGTERM or SIGINT or when the window is destroyed.\n"
+            "As an XScreenSaver hack (--root, --window-id, or XSCREENSAVER_WINDOW set, 0x-hex\n"
+            "or decimal) it draws into that window, follows its size, takes no input, and\n"
+            "ends on SIGTERM or SIGINT or when the window is destroyed; SIGUSR1, a saver's\n"
+            "reset, leaves the show running on.\n"
             "\n"
             "--offscreen draws the frames into an off-screen surface on Mesa (no display\n"
             "needed), writes the last one as a PNG and prints the frames per second it\n"
@@ -358,8 +358,8 @@ std::string ShowUsage()
     }
     text << "\n"
             "Exit status: 0 done (the show was ended as it should be), 1 no display, no\n"
-            "OpenGL, or a surface or file that could not be made, 2 a bad command line,\n"
-            "3 not enough memory for the objects.\n";
+            "OpenGL, no such window, or a surface or file that could not be made, 2 a bad\n"
+            "command line, 3 not enough memory for the objects.\n";
     return text.str();
 }
 

@@ -513,9 +513,25 @@ def scenario_window_named_by_screensaver_variable(session):
     # XScreenSaver starts "vessmark-show -root" and names its own window.
     show = session.start_show("-root", env={"XSCREENSAVER_WINDOW": f"0x{window_id:X}"})
     wait_for_swarm(session, window_id, "the swarm in XScreenSaver's window")
+    # A saver's reset (xsecurelock's, as its password prompt closes) leaves it running.
+    show.process.send_signal(signal.SIGUSR1)
+    expect_drawing_on(session, show, window_id, "SIGUSR1")
     seconds = show.signal_and_time(signal.SIGINT)
     if show.process.returncode != 0 or seconds > SIGNAL_EXIT_LIMIT:
         raise Failure(f"SIGINT: exit {show.process.returncode} after {seconds:.2f} s")
+
+
+def expect_drawing_on(session, show, window_id, what, region=None):
+    """Watches for a while: the show must still run and its picture still change."""
+    before = session.x.picture(window_id)
+    end = time.monotonic() + SETTLE
+    while time.monotonic() < end:
+        if not show.alive():
+            raise Failure(f"{what} ended the show ({show.process.returncode}): {show.stderr()!r}")
+        time.sleep(0.05)
+    wait_for(lambda: list(session.x.picture(window_id).pixels(*(region or ()))) != list(before.pixels(*(region or ()))),
+             PICTURE_DEADLINE, f"the show goes on drawing after {what}")
+    log(f"still drawing after {what}")
 
 
 def fps_box(picture):
@@ -591,6 +607,9 @@ def scenario_errors_no_such_window(session):
     expect_one_line_failure(session.start_show("--window-id", "0x1ffffff"), "no window 0x1ffffff")
     expect_one_line_failure(session.start_show("-root", env={"XSCREENSAVER_WINDOW": "0x1ffffff"}),
                             "no window 0x1ffffff", "XSCREENSAVER_WINDOW")
+    # Bare hex digits are neither of the two forms.
+    expect_one_line_failure(session.start_show("-root", env={"XSCREENSAVER_WINDOW": "2c00007"}),
+                            "XSCREENSAVER_WINDOW should hold a window id", "'2c00007'")
 
 
 # The XScreenSaver settings file.

@@ -137,7 +137,8 @@ INSTANTIATE_TEST_SUITE_P(Modes, ShowOptionsTarget,
         // XScreenSaver starts "hack -root" and names its own window.
         TargetCase{{"-root"}, "0x2C00007", ShowMode::Window, 0x2c00007, true},
         TargetCase{{}, "0x2c00007", ShowMode::Window, 0x2c00007, true},
-        TargetCase{{}, "2c00007", ShowMode::Window, 0x2c00007, true},
+        // xsecurelock's multiplexer writes it in decimal.
+        TargetCase{{}, "46137351", ShowMode::Window, 0x2c00007, true},
         // An explicit window beats the ambient variable; an empty one is none.
         TargetCase{{"--window-id", "77"}, "0x2c00007", ShowMode::Window, 77, false},
         TargetCase{{}, "", ShowMode::FullScreen, 0, false},
@@ -157,6 +158,7 @@ TEST_P(ShowOptionsRefuse, WithAMessageThatNamesTheProblem)
     const BadCommandLine c = GetParam();
     const ParsedOptions parsed = ParseShowOptions(c.Arguments);
     EXPECT_NE(parsed.Error.find(c.Complaint), std::string::npos) << "got: " << parsed.Error;
+    EXPECT_EQ(parsed.ErrorExit, ShowExitUsage);
 }
 
 INSTANTIATE_TEST_SUITE_P(BadValues, ShowOptionsRefuse,
@@ -199,11 +201,14 @@ INSTANTIATE_TEST_SUITE_P(BadValues, ShowOptionsRefuse,
 
 TEST(ShowOptions, AMalformedScreensaverWindowIsRefusedByName)
 {
-    for (const char* value : {"zz", "0x", "0x0", "-1", "0x1ffffffff"}) {
+    // Bare hex digits are not a number XScreenSaver's hacks take either.
+    for (const char* value : {"zz", "2c00007", "0x", "0x0", "-1", "0x1ffffffff", "536870912", " 12"}) {
         const ParsedOptions parsed = ParseShowOptions({"-root"}, value);
-        EXPECT_NE(parsed.Error.find("XSCREENSAVER_WINDOW should hold a window id in hex"), std::string::npos)
+        EXPECT_NE(parsed.Error.find("XSCREENSAVER_WINDOW should hold a window id, 0x and hex digits or decimal"),
+                  std::string::npos)
             << value << ": " << parsed.Error;
         EXPECT_NE(parsed.Error.find(value), std::string::npos) << "names the value";
+        EXPECT_EQ(parsed.ErrorExit, ShowExitFailed) << "the framework's mistake, not the command line's";
     }
 }
 
