@@ -27,16 +27,19 @@ enum class Scope {
     Any,
     Offscreen, // pictures and measurements of the off-screen mode
     Screen,    // only where there is a window to draw into
+    Alone,     // a task instead of a show, with no other option
 };
 
 // What the command line asked for, before the modes are weighed.
 struct Requests {
     bool Offscreen = false;
+    bool AddToXScreenSaver = false;
     bool DrawPath = false; // --draw-path was given
     bool Root = false;
     std::optional<std::uint32_t> WindowId;
     std::vector<std::string> OffscreenOnly; // names of off-screen options given
     std::vector<std::string> ScreenOnly;    // names of on-screen options given
+    int Given = 0;                          // options given
 };
 
 using Apply = std::function<std::string(ShowOptions&, Requests&, const std::string&)>; // returns an error
@@ -170,6 +173,13 @@ const std::vector<OptionSpec>& Specs()
         {"--followers", "N", "number of followers (show: 400)", Scope::Offscreen,
          IntegerInto(0, MaxFollowers,
                      [](ShowOptions& o, long long v) { o.Overrides.FollowerCount = static_cast<int>(v); })},
+        {"--add-to-xscreensaver", nullptr,
+         "put the show into your list of XScreenSaver's display modes in ~/.xscreensaver"
+         " (the file as it was stays beside it, as ~/.xscreensaver.before-vessmark)",
+         Scope::Alone, [](ShowOptions&, Requests& r, const std::string&) {
+             r.AddToXScreenSaver = true;
+             return std::string();
+         }},
         {"--help", nullptr, "print this text and exit", Scope::Any,
          [](ShowOptions& o, Requests&, const std::string&) { o.Help = true; return std::string(); }},
     };
@@ -191,6 +201,13 @@ std::string LongForm(const std::string& name)
 std::string ResolveMode(ShowOptions& options, const Requests& requests, const char* screensaverWindow,
                         int& errorExit)
 {
+    if (requests.AddToXScreenSaver) {
+        if (requests.Given > 1) {
+            return "--add-to-xscreensaver takes no other option";
+        }
+        options.Mode = ShowMode::AddToXScreenSaver;
+        return {};
+    }
     if (requests.Offscreen) {
         // XSCREENSAVER_WINDOW is left alone here: it belongs to whoever
         // started us, and an off-screen run draws no window.
@@ -280,6 +297,7 @@ ParsedOptions ParseShowOptions(const std::vector<std::string>& arguments, const 
             parsed.Error = name + " " + error;
             return parsed;
         }
+        ++requests.Given;
         if (option->Where == Scope::Offscreen) {
             requests.OffscreenOnly.push_back(name);
         } else if (option->Where == Scope::Screen) {
@@ -316,6 +334,7 @@ std::string ShowUsage()
     std::ostringstream text;
     text << "Usage: vessmark-show [--root | --window-id ID] [--fps] [OPTION]...\n"
             "       vessmark-show --offscreen [OPTION]...\n"
+            "       vessmark-show --add-to-xscreensaver\n"
             "\n"
             "Draws the Vessmark show: 10 leaders wandering through a box and 400 followers\n"
             "chasing them, lit spheres stretched along their motion, on black.\n"
@@ -341,6 +360,7 @@ std::string ShowUsage()
         {Scope::Screen, "On the screen:"},
         {Scope::Any, "In every mode (seed, step, frames and output make a run repeatable):"},
         {Scope::Offscreen, "Off-screen only:"},
+        {Scope::Alone, "Instead of a show:"},
     };
     for (const auto& group : groups) {
         text << "\n" << group.Heading << "\n";
@@ -358,8 +378,10 @@ std::string ShowUsage()
     }
     text << "\n"
             "Exit status: 0 done (the show was ended as it should be), 1 no display, no\n"
-            "OpenGL, no such window, or a surface or file that could not be made, 2 a bad\n"
-            "command line, 3 not enough memory for the objects.\n";
+            "OpenGL, no such window, or a surface or file that could not be made (with\n"
+            "--add-to-xscreensaver: a file that could not be read, understood or written,\n"
+            "which is then left as it was), 2 a bad command line, 3 not enough memory for\n"
+            "the objects.\n";
     return text.str();
 }
 

@@ -28,6 +28,7 @@ enum class ShowMode {
     Root,       // the root window of the display, no input
     Window,     // a window another program made (WindowId), no input
     Offscreen,  // draw into an off-screen surface and write the last frame
+    AddToXScreenSaver, // no show: put it into the user's list of XScreenSaver's display modes
 };
 
 // Changes to the show's fixed settings, for pictures, tests and the

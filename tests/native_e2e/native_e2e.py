@@ -20,6 +20,7 @@ import shutil
 import signal
 import subprocess
 import sys
+import tempfile
 import time
 import xml.etree.ElementTree as ElementTree
 from pathlib import Path
@@ -77,6 +78,7 @@ class Session:
         self.display = None
         self.x = None
         self.processes = []
+        self.cleanups = []  # called last to first as the scenario ends
 
     def file(self, what):
         self.counter += 1
@@ -139,6 +141,8 @@ class Session:
     def close(self, failed):
         for show in self.processes:
             show.stop()
+        while self.cleanups:
+            self.cleanups.pop()()
         if failed:
             self.artifacts.mkdir(parents=True, exist_ok=True)
             if self.x is not None:
@@ -515,22 +519,26 @@ def scenario_window_named_by_screensaver_variable(session):
     wait_for_swarm(session, window_id, "the swarm in XScreenSaver's window")
     # A saver's reset (xsecurelock's, as its password prompt closes) leaves it running.
     show.process.send_signal(signal.SIGUSR1)
-    expect_drawing_on(session, show, window_id, "SIGUSR1")
+    expect_drawing_on(session, lambda: "" if show.alive() else f"the show ({show.process.returncode})", window_id,
+                      "SIGUSR1")
     seconds = show.signal_and_time(signal.SIGINT)
     if show.process.returncode != 0 or seconds > SIGNAL_EXIT_LIMIT:
         raise Failure(f"SIGINT: exit {show.process.returncode} after {seconds:.2f} s")
 
 
-def expect_drawing_on(session, show, window_id, what, region=None):
-    """Watches for a while: the show must still run and its picture still change."""
-    before = session.x.picture(window_id)
+def expect_drawing_on(session, ended, window_id, what, region=None):
+    """Watches for a while: ended() must stay empty (else it says what ended)
+    and the picture, of the window or a region of it, must still change."""
+    def pixels():
+        return list(session.x.picture(window_id).pixels(*(region or ())))
+
+    before = pixels()
     end = time.monotonic() + SETTLE
     while time.monotonic() < end:
-        if not show.alive():
-            raise Failure(f"{what} ended the show ({show.process.returncode}): {show.stderr()!r}")
+        if ended():
+            raise Failure(f"{what} ended {ended()}")
         time.sleep(0.05)
-    wait_for(lambda: list(session.x.picture(window_id).pixels(*(region or ()))) != list(before.pixels(*(region or ()))),
-             PICTURE_DEADLINE, f"the show goes on drawing after {what}")
+    wait_for(lambda: pixels() != before, PICTURE_DEADLINE, f"the show goes on drawing after {what}")
     log(f"still drawing after {what}")
 
 
@@ -653,6 +661,241 @@ def scenario_xml_installed_and_every_setting_runs(session):
     log(f"{len(settings)} settings ran")
 
 
+# The list of XScreenSaver's display modes, and the real savers.
+XSCREENSAVER_DEFAULTS = Path("/etc/X11/app-defaults/XScreenSaver")
+BACKUP_SUFFIX = ".before-vessmark"
+# The user XScreenSaver's daemon runs as when the tests run as root: it
+# refuses to start display modes for root.
+SAVER_USER = 65534
+
+
+def run_tool(session, command, env=None, check=True):
+    result = subprocess.run(command, env=session.environment(env), stdin=subprocess.DEVNULL, capture_output=True,
+                            text=True, timeout=EXIT_DEADLINE)
+    if check and result.returncode != 0:
+        raise Failure(f"{' '.join(command)} failed ({result.returncode}): {result.stdout}{result.stderr}")
+    return result
+
+
+def add_to_list(session, home, program=None, as_user=lambda command: command):
+    result = run_tool(session, as_user([program or session.args.show, "--add-to-xscreensaver"]),
+                      env={"HOME": str(home)}, check=False)
+    log(f"--add-to-xscreensaver in {home}: {result.returncode}: {(result.stdout + result.stderr).strip()}")
+    return result
+
+
+def default_list_lines():
+    """The entries of XScreenSaver's default list, a line each, as its app-defaults file has them."""
+    lines = XSCREENSAVER_DEFAULTS.read_text().splitlines()
+    start = next(i for i, line in enumerate(lines) if line.startswith("*programs:"))
+    end = next(i for i in range(start, len(lines)) if not lines[i].endswith("\\"))
+    return lines[start + 1:end + 1]
+
+
+def expect_one_line_added(before, after, program):
+    """`after` is `before` with one line more, the show's entry, right below "programs:"."""
+    old, new = before.splitlines(), after.splitlines()
+    top = next(i for i, line in enumerate(old) if line.startswith("programs:")) + 1
+    if new[:top] + new[top + 1:] != old or program not in new[top] or not new[top].strip().startswith("GL:"):
+        raise Failure(f"not one entry line added on top of the list: {new[top - 1:top + 2]}")
+
+
+def scenario_list_command_on_real_files(session):
+    """--add-to-xscreensaver on the files users have: none, one as XScreenSaver's
+    settings write it, one edited by hand and reached through a link, one that
+    lists the show already, one it cannot read."""
+    show = session.args.show
+    defaults = default_list_lines()
+    homes = {name: session.work / name for name in ("none", "written", "linked", "unreadable")}
+    for home in homes.values():
+        home.mkdir()
+
+    # None: XScreenSaver's whole default list comes along, the show on top.
+    result = add_to_list(session, homes["none"])
+    made = homes["none"] / ".xscreensaver"
+    if result.returncode != 0 or not made.is_file():
+        raise Failure("no file made")
+    lines = made.read_text().splitlines()
+    top = lines.index(next(line for line in lines if line.startswith("programs:"))) + 1
+    if show not in lines[top] or lines[top + 1:] != defaults:
+        raise Failure(f"the new file is not the show on top of the {len(defaults)} default entries")
+    if (homes["none"] / f".xscreensaver{BACKUP_SUFFIX}").exists():
+        raise Failure("a copy of a file that was not there")
+    # Listed already: nothing changes, not even the file's time.
+    before = made.stat()
+    result = add_to_list(session, homes["none"])
+    if result.returncode != 0 or "already" not in result.stdout or made.stat().st_mtime_ns != before.st_mtime_ns:
+        raise Failure("a second run changed the file or did not say why it did nothing")
+
+    # As XScreenSaver's settings write it, with the list it had from its defaults.
+    written = homes["written"] / ".xscreensaver"
+    text = ("# XScreenSaver Preferences File\n# Written by xscreensaver-settings 6.06 for someone.\n\n"
+            "timeout:\t0:10:00\nmode:\t\trandom\nselected:\t-1\n\nprograms:\t\t\t\t\t\t\t\t      \\\n"
+            + "".join(line + "\n" for line in defaults[:-1]) + defaults[-1] + "\\\n\n\npointerHysteresis:  10\n")
+    written.write_text(text)
+    if add_to_list(session, homes["written"]).returncode != 0:
+        raise Failure("the written file was refused")
+    expect_one_line_added(text, written.read_text(), show)
+    if Path(f"{written}{BACKUP_SUFFIX}").read_text() != text:
+        raise Failure("the copy of the file differs from the file as it was")
+
+    # Edited by hand, private, kept elsewhere and reached through a link.
+    (homes["linked"] / "dotfiles").mkdir()
+    target = homes["linked"] / "dotfiles" / "xscreensaver"
+    text = "timeout: 0:05:00\nprograms: \\\n  maze -root \\n\\\n  GL: gears -root \\n\n\nlock: False\n"
+    target.write_text(text)
+    target.chmod(0o600)
+    (homes["linked"] / ".xscreensaver").symlink_to("dotfiles/xscreensaver")
+    if add_to_list(session, homes["linked"]).returncode != 0:
+        raise Failure("the hand-edited file was refused")
+    if not (homes["linked"] / ".xscreensaver").is_symlink() or target.stat().st_mode & 0o777 != 0o600:
+        raise Failure("the link was replaced or the file's permissions changed")
+    expect_one_line_added(text, target.read_text(), show)
+    if Path(f"{target}{BACKUP_SUFFIX}").read_text() != text:
+        raise Failure("the copy of the linked file differs from it as it was")
+
+    # A "\" lost at a line's end: left as it was, saying where.
+    unreadable = homes["unreadable"] / ".xscreensaver"
+    text = "timeout: 0:10:00\nprograms: \\\n  maze -root \\n\n  gears -root \\n\\\n"
+    unreadable.write_text(text)
+    result = add_to_list(session, homes["unreadable"])
+    if result.returncode != 1 or len(result.stderr.splitlines()) != 1 or "line 4" not in result.stderr:
+        raise Failure("an unreadable file is not refused in one line that names the line")
+    if unreadable.read_text() != text or len(list(homes["unreadable"].iterdir())) != 1:
+        raise Failure("the refused file was changed, or something was written beside it")
+
+
+def processes():
+    """Every process now: its pid, parent and command line."""
+    found = []
+    for entry in Path("/proc").iterdir():
+        if entry.name.isdigit():
+            try:
+                parent = int((entry / "stat").read_text().rsplit(")", 1)[1].split()[1])
+                command = (entry / "cmdline").read_bytes().split(b"\0")
+            except (OSError, IndexError, ValueError):
+                continue
+            found.append((int(entry.name), parent, [part.decode(errors="replace") for part in command if part]))
+    return found
+
+
+def descendants(pid):
+    table = processes()
+    family, found = {pid}, []
+    for _ in range(len(table)):
+        more = [p for p in table if p[1] in family and p[0] not in family]
+        if not more:
+            break
+        family.update(p[0] for p in more)
+        found.extend(more)
+    return found
+
+
+def environment_of(pid):
+    variables = Path(f"/proc/{pid}/environ").read_bytes().split(b"\0")
+    return dict(v.decode(errors="replace").split("=", 1) for v in variables if b"=" in v)
+
+
+def kill_left_over(pids):
+    for pid in pids:
+        try:
+            os.kill(pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+
+
+def scenario_xscreensaver_daemon_runs_the_added_entry(session):
+    """The real daemon, started before the list command, runs the entry it
+    added: its first display mode, chosen as a person would, draws the swarm,
+    and ends when the screen saver is switched off."""
+    session.start_display()
+    # XScreenSaver runs no display mode for root, and its user needs a folder
+    # it may enter: a private one in /tmp, gone at the end.
+    private = Path(tempfile.mkdtemp(prefix="vessmark-native-e2e-"))
+    session.cleanups.append(lambda: shutil.rmtree(private, ignore_errors=True))
+    private.chmod(0o755)
+    program = private / "vessmark-show"
+    shutil.copy(session.args.show, program)
+    home = private / "home"
+    home.mkdir()
+    as_user = (lambda command: command) if os.geteuid() != 0 else \
+        (lambda command: ["setpriv", f"--reuid={SAVER_USER}", f"--regid={SAVER_USER}", "--clear-groups", *command])
+    if os.geteuid() == 0:
+        os.chown(home, SAVER_USER, SAVER_USER)
+    env = {"HOME": str(home)}
+    with open(session.file("xscreensaver.log"), "wb") as output:
+        daemon = subprocess.Popen(as_user(["xscreensaver", "--no-splash", "--verbose"]), env=session.environment(env),
+                                  stdin=subprocess.DEVNULL, stdout=output, stderr=subprocess.STDOUT,
+                                  start_new_session=True)
+    session.cleanups.append(lambda: kill_left_over([daemon.pid] + [p[0] for p in descendants(daemon.pid)]))
+    wait_for(lambda: run_tool(session, as_user(["xscreensaver-command", "-version"]), env, check=False).returncode == 0,
+             START_DEADLINE, "the XScreenSaver daemon answers")
+
+    if add_to_list(session, home, str(program), as_user).returncode != 0:
+        raise Failure("the list command failed")
+    run_tool(session, as_user(["xscreensaver-command", "-select", "1"]), env)
+    hacks = wait_for(lambda: [p for p in descendants(daemon.pid) if p[2][:1] == [str(program)]], START_DEADLINE,
+                     "XScreenSaver starts the show")
+    log(f"XScreenSaver runs {' '.join(hacks[0][2])} (pid {hacks[0][0]})")
+    wait_for(lambda: shows_swarm(session.x.picture(session.x.root)), PICTURE_DEADLINE, "the swarm on the screen")
+    run_tool(session, as_user(["xscreensaver-command", "-deactivate"]), env)
+    wait_for(lambda: not [p for p in descendants(daemon.pid) if p[2][:1] == [str(program)]], EXIT_DEADLINE,
+             "the show ends with the screen saver")
+
+
+def scenario_xsecurelock_every_monitor_reset_and_end(session):
+    """xsecurelock's multiplexer runs the show on each of two monitors, in
+    decimal-named windows; its reset (SIGUSR1, which it passes on to each
+    saver) leaves both drawing; the end of the lock ends them."""
+    width, height = 1024, 384
+    session.start_display(size=(width, height))
+    # Two monitors side by side on the one screen, as RandR describes them:
+    # the multiplexer runs a saver per RandR monitor.
+    halves = {"left": (0, 0, width // 2, height), "right": (width // 2, 0, width, height)}
+    for name, output in (("left", "screen"), ("right", "none")):
+        left = halves[name][0]
+        run_tool(session, ["xrandr", "--setmonitor", f"vessmark-{name}", f"{width // 2}/135x{height}/102+{left}+0",
+                           output])
+    log(run_tool(session, ["xrandr", "--listmonitors"]).stdout.strip().replace("\n", "; "))
+    lock_log = session.file("xsecurelock.log")
+    with open(lock_log, "wb") as output:
+        lock = subprocess.Popen(["xsecurelock"], env=session.environment({"XSECURELOCK_SAVER": session.args.show,
+                                                                          "HOME": str(session.work)}),
+                                stdin=subprocess.DEVNULL, stdout=output, stderr=subprocess.STDOUT,
+                                start_new_session=True)
+    seen = set()
+    session.cleanups.append(lambda: kill_left_over([lock.pid] + sorted(seen)))
+
+    def savers():
+        found = descendants(lock.pid)
+        seen.update(p[0] for p in found)
+        return [p for p in found if p[2][:1] == [session.args.show]]
+
+    shows = wait_for(lambda: len(savers()) == 2 and savers(), START_DEADLINE, "a show on each monitor")
+    windows = [environment_of(p[0]).get("XSCREENSAVER_WINDOW", "") for p in shows]
+    log(f"shows {[p[0] for p in shows]} in windows {windows}")
+    if not all(w.isdigit() for w in windows) or len(set(windows)) != 2:
+        raise Failure(f"not two windows named in decimal: {windows}")
+    for name, region in halves.items():
+        wait_for(lambda: shows_swarm(session.x.picture(session.x.root), region), PICTURE_DEADLINE,
+                 f"the swarm on the {name} monitor")
+    log("both monitors show the swarm")
+
+    multiplexer = next(p[0] for p in descendants(lock.pid) if p[2][:1] == ["saver_multiplex"])
+    os.kill(multiplexer, signal.SIGUSR1)
+    for name, region in halves.items():
+        expect_drawing_on(session, lambda: sorted(set(p[0] for p in shows) - set(p[0] for p in savers())),
+                          session.x.root, f"SIGUSR1 ({name} monitor)", region)
+    if "saver child failed" in lock_log.read_text():
+        raise Failure(f"xsecurelock saw a saver fail: {lock_log.read_text()[-500:]}")
+
+    lock.terminate()
+    lock.wait(EXIT_DEADLINE)
+    gone = wait_for(lambda: not [pid for pid, _, command in processes() if pid in seen and
+                                 command[:1] == [session.args.show]], EXIT_DEADLINE, "the shows end with the lock")
+    log(f"the lock ended ({lock.returncode}), and the shows with it: {gone}")
+
+
 SCENARIOS = {
     "fullscreen.covers_screen_ends_on_key": scenario_fullscreen_covers_screen_ends_on_key,
     "fullscreen.left_button": button_scenario(1),
@@ -675,6 +918,9 @@ SCENARIOS = {
     "errors.no_display": scenario_errors_no_display,
     "errors.no_such_window": scenario_errors_no_such_window,
     "xml.installed_and_every_setting_runs": scenario_xml_installed_and_every_setting_runs,
+    "xscreensaver.list_command_on_real_files": scenario_list_command_on_real_files,
+    "xscreensaver.daemon_runs_the_added_entry": scenario_xscreensaver_daemon_runs_the_added_entry,
+    "xsecurelock.every_monitor_reset_and_end": scenario_xsecurelock_every_monitor_reset_and_end,
 }
 
 

@@ -144,7 +144,8 @@ INSTANTIATE_TEST_SUITE_P(Modes, ShowOptionsTarget,
         TargetCase{{}, "", ShowMode::FullScreen, 0, false},
         // The off-screen mode draws no window and leaves the variable alone.
         TargetCase{{"--offscreen"}, "0x2c00007", ShowMode::Offscreen, 0, false},
-        TargetCase{{"--offscreen"}, "not a window", ShowMode::Offscreen, 0, false}));
+        TargetCase{{"--offscreen"}, "not a window", ShowMode::Offscreen, 0, false},
+        TargetCase{{"--add-to-xscreensaver"}, "not a window", ShowMode::AddToXScreenSaver, 0, false}));
 
 struct BadCommandLine {
     std::vector<std::string> Arguments;
@@ -197,7 +198,8 @@ INSTANTIATE_TEST_SUITE_P(BadValues, ShowOptionsRefuse,
         BadCommandLine{{"--offscreen", "-window-id", "3"}, "--window-id draws on the screen"},
         BadCommandLine{{"--output", "x.png"}, "--output on the screen needs --frames"},
         BadCommandLine{{"-root", "--rot"}, "unknown option '--rot'"},
-        BadCommandLine{{"-"}, "unknown option '-'"}));
+        BadCommandLine{{"-"}, "unknown option '-'"},
+        BadCommandLine{{"-add-to-xscreensaver", "--fps"}, "--add-to-xscreensaver takes no other option"}));
 
 TEST(ShowOptions, AMalformedScreensaverWindowIsRefusedByName)
 {
@@ -245,7 +247,7 @@ TEST(ShowOptions, HelpNeedsNoModeAndListsEveryOption)
     for (const char* option : {"--root", "--window-id ID", "--fps", "XSCREENSAVER_WINDOW", "--offscreen", "--size WxH", "--seed N", "--frames N", "--step-ms N", "--output FILE",
                                "--dump FILE", "--draw-spheres 0|1", "--tail-length N", "--show-links 0|1",
                                "--depth-colouring 0|1", "--leaders N", "--followers N", "--draw-path auto|fixed",
-                               "--help"}) {
+                               "--add-to-xscreensaver", "--help"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
 }
