@@ -170,7 +170,7 @@ int AddToXScreenSaver(std::ostream& out, std::ostream& err)
     }
     const FileRead defaults = ReadWhole(XScreenSaverDefaultsFile);
     const ProgramsEdit edit = AddShowEntry(current.Bytes, defaults.Bytes, *program);
-    const std::string entry = "GL: " + *program + " --root";
+    const std::string entry = ShowEntry(*program);
     switch (edit.Result) {
     case ProgramsEdit::Outcome::AlreadyListed:
         out << "vessmark-show: " << shown << " lists Vessmark already (" << edit.Detail << ")"

@@ -7,11 +7,11 @@ namespace vessmark {
 
 namespace {
 
-// The entry as XScreenSaver's own settings write one: the visual, the
-// command, the "\n" that ends the entry and the "\" that continues the list.
+// The entry's line as XScreenSaver's own settings write one, with the "\n"
+// that ends the entry (the caller adds the "\" that continues the list).
 std::string EntryText(const std::string& program)
 {
-    return "  GL: \t\t\t\t" + program + " --root\t\t\t    \\n";
+    return "  " + ShowEntry(program) + "\t\t\t    \\n";
 }
 
 constexpr const char* NewFileHeader =
@@ -230,6 +230,11 @@ bool IsListName(const std::string& name, bool anyPrefix)
 }
 
 } // namespace
+
+std::string ShowEntry(const std::string& program)
+{
+    return "GL: \"Vessmark\" " + program + " --root";
+}
 
 ProgramsEdit AddShowEntry(const std::optional<std::string>& userFile, const std::optional<std::string>& defaults,
                           const std::string& program)

@@ -27,7 +27,12 @@ struct ProgramsEdit {
     bool Disabled = false;         // AlreadyListed: the entry is there but marked inactive ("-")
 };
 
-// Adds "GL: <program> --root" at the top of the list in `userFile` (the
+// The show's entry: "GL: "Vessmark" <program> --root". GL: asks XScreenSaver
+// for an OpenGL visual; the name in quotes is what xscreensaver-settings
+// lists, which without it would be the program's name.
+std::string ShowEntry(const std::string& program);
+
+// Adds the show's entry at the top of the list in `userFile` (the
 // bytes of ~/.xscreensaver; nothing when there is no such file), unless an
 // entry runs a program named vessmark-show already. A file without a list
 // gets XScreenSaver's whole default list from `defaults` (the bytes of its

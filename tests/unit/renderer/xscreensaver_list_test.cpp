@@ -61,7 +61,7 @@ void ExpectListedNow(const std::string& text)
 {
     const ProgramsEdit again = AddShowEntry(text, Defaults, Program);
     EXPECT_EQ(again.Result, ProgramsEdit::Outcome::AlreadyListed) << text;
-    EXPECT_EQ(again.Detail, std::string("GL: ") + Program + " --root");
+    EXPECT_EQ(again.Detail, std::string("GL: \"Vessmark\" ") + Program + " --root");
     EXPECT_FALSE(again.Disabled);
 }
 
@@ -86,7 +86,7 @@ TEST(XScreenSaverList, TheEntryGoesOnTopOfTheListAndEveryByteStays)
         const auto insertion = InsertionBetween(c.File, edit.Text);
         ASSERT_TRUE(insertion) << "bytes of the file were changed or lost:\n" << edit.Text;
         EXPECT_EQ(c.File.substr(c.File.find("programs:"), insertion->At - c.File.find("programs:")), c.ListTop);
-        EXPECT_NE(insertion->Text.find(std::string("GL: \t\t\t\t") + Program + " --root"), std::string::npos);
+        EXPECT_NE(insertion->Text.find(std::string("GL: \"Vessmark\" ") + Program + " --root"), std::string::npos);
         EXPECT_EQ(insertion->Text.substr(0, 2) == "\\\n", !c.OnItsOwnLine) << "the name's line carries on";
         ExpectListedNow(edit.Text);
     }
