@@ -208,7 +208,8 @@ int AddToXScreenSaver(std::ostream& out, std::ostream& err)
         out << "vessmark-show: made " << shown << " with XScreenSaver's default display modes and Vessmark (" << entry
             << ").\n";
     }
-    out << "xscreensaver-settings lists it now; a running XScreenSaver takes it from the next display mode it starts.\n";
+    out << "xscreensaver-settings lists it now; a running XScreenSaver takes it from the next display mode it"
+           " starts.\n";
     return ShowExitDone;
 }
 

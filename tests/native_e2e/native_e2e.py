@@ -662,13 +662,6 @@ def scenario_xml_installed_and_every_setting_runs(session):
 
 
 # The list of XScreenSaver's display modes, and the real savers.
-XSCREENSAVER_DEFAULTS = Path("/etc/X11/app-defaults/XScreenSaver")
-BACKUP_SUFFIX = ".before-vessmark"
-# The user XScreenSaver's daemon runs as when the tests run as root: it
-# refuses to start display modes for root.
-SAVER_USER = 65534
-
-
 def run_tool(session, command, env=None, check=True):
     result = subprocess.run(command, env=session.environment(env), stdin=subprocess.DEVNULL, capture_output=True,
                             text=True, timeout=EXIT_DEADLINE)
@@ -677,126 +670,68 @@ def run_tool(session, command, env=None, check=True):
     return result
 
 
-def add_to_list(session, home, program=None, as_user=lambda command: command):
+def add_to_list(session, home, program=None, as_user=list):
     result = run_tool(session, as_user([program or session.args.show, "--add-to-xscreensaver"]),
-                      env={"HOME": str(home)}, check=False)
-    log(f"--add-to-xscreensaver in {home}: {result.returncode}: {(result.stdout + result.stderr).strip()}")
+                      {"HOME": str(home)}, check=False)
+    log(f"--add-to-xscreensaver: {result.returncode}: {(result.stdout + result.stderr).strip()}")
     return result
 
 
-def default_list_lines():
-    """The entries of XScreenSaver's default list, a line each, as its app-defaults file has them."""
-    lines = XSCREENSAVER_DEFAULTS.read_text().splitlines()
-    start = next(i for i, line in enumerate(lines) if line.startswith("*programs:"))
-    end = next(i for i in range(start, len(lines)) if not lines[i].endswith("\\"))
-    return lines[start + 1:end + 1]
-
-
-def expect_one_line_added(before, after, program):
-    """`after` is `before` with one line more, the show's entry, right below "programs:"."""
-    old, new = before.splitlines(), after.splitlines()
-    top = next(i for i, line in enumerate(old) if line.startswith("programs:")) + 1
-    if new[:top] + new[top + 1:] != old or program not in new[top] or not new[top].strip().startswith("GL:"):
-        raise Failure(f"not one entry line added on top of the list: {new[top - 1:top + 2]}")
-
-
 def scenario_list_command_on_real_files(session):
-    """--add-to-xscreensaver on the files users have: none, one as XScreenSaver's
-    settings write it, one edited by hand and reached through a link, one that
-    lists the show already, one it cannot read."""
-    show = session.args.show
-    defaults = default_list_lines()
-    homes = {name: session.work / name for name in ("none", "written", "linked", "unreadable")}
-    for home in homes.values():
-        home.mkdir()
+    """--add-to-xscreensaver with a private HOME: no file (then one that
+    lists the show already), a private hand-edited file reached through a
+    link, and a file it cannot read. The layouts are the unit tests' table."""
+    none, linked, unreadable = (session.work / name for name in ("none", "linked", "unreadable"))
+    for home in (none, linked / "dotfiles", unreadable):
+        home.mkdir(parents=True)
+    made = none / ".xscreensaver"
+    defaults = Path("/etc/X11/app-defaults/XScreenSaver").read_text().split("*programs:", 1)[1].split("\n\n")[0]
+    if add_to_list(session, none).returncode != 0 or session.args.show not in made.read_text() or \
+            not set(defaults.splitlines()[1:]) <= set(made.read_text().splitlines()):
+        raise Failure("no file with the show and every entry of XScreenSaver's default list")
+    before = made.stat().st_mtime_ns
+    result = add_to_list(session, none)
+    if result.returncode != 0 or "already" not in result.stdout or made.stat().st_mtime_ns != before or \
+            len(list(none.iterdir())) != 1:
+        raise Failure("a second run changed something or did not say why it did nothing")
 
-    # None: XScreenSaver's whole default list comes along, the show on top.
-    result = add_to_list(session, homes["none"])
-    made = homes["none"] / ".xscreensaver"
-    if result.returncode != 0 or not made.is_file():
-        raise Failure("no file made")
-    lines = made.read_text().splitlines()
-    top = lines.index(next(line for line in lines if line.startswith("programs:"))) + 1
-    if show not in lines[top] or lines[top + 1:] != defaults:
-        raise Failure(f"the new file is not the show on top of the {len(defaults)} default entries")
-    if (homes["none"] / f".xscreensaver{BACKUP_SUFFIX}").exists():
-        raise Failure("a copy of a file that was not there")
-    # Listed already: nothing changes, not even the file's time.
-    before = made.stat()
-    result = add_to_list(session, homes["none"])
-    if result.returncode != 0 or "already" not in result.stdout or made.stat().st_mtime_ns != before.st_mtime_ns:
-        raise Failure("a second run changed the file or did not say why it did nothing")
-
-    # As XScreenSaver's settings write it, with the list it had from its defaults.
-    written = homes["written"] / ".xscreensaver"
-    text = ("# XScreenSaver Preferences File\n# Written by xscreensaver-settings 6.06 for someone.\n\n"
-            "timeout:\t0:10:00\nmode:\t\trandom\nselected:\t-1\n\nprograms:\t\t\t\t\t\t\t\t      \\\n"
-            + "".join(line + "\n" for line in defaults[:-1]) + defaults[-1] + "\\\n\n\npointerHysteresis:  10\n")
-    written.write_text(text)
-    if add_to_list(session, homes["written"]).returncode != 0:
-        raise Failure("the written file was refused")
-    expect_one_line_added(text, written.read_text(), show)
-    if Path(f"{written}{BACKUP_SUFFIX}").read_text() != text:
-        raise Failure("the copy of the file differs from the file as it was")
-
-    # Edited by hand, private, kept elsewhere and reached through a link.
-    (homes["linked"] / "dotfiles").mkdir()
-    target = homes["linked"] / "dotfiles" / "xscreensaver"
+    target = linked / "dotfiles" / "xscreensaver"
     text = "timeout: 0:05:00\nprograms: \\\n  maze -root \\n\\\n  GL: gears -root \\n\n\nlock: False\n"
     target.write_text(text)
     target.chmod(0o600)
-    (homes["linked"] / ".xscreensaver").symlink_to("dotfiles/xscreensaver")
-    if add_to_list(session, homes["linked"]).returncode != 0:
-        raise Failure("the hand-edited file was refused")
-    if not (homes["linked"] / ".xscreensaver").is_symlink() or target.stat().st_mode & 0o777 != 0o600:
-        raise Failure("the link was replaced or the file's permissions changed")
-    expect_one_line_added(text, target.read_text(), show)
-    if Path(f"{target}{BACKUP_SUFFIX}").read_text() != text:
-        raise Failure("the copy of the linked file differs from it as it was")
+    (linked / ".xscreensaver").symlink_to("dotfiles/xscreensaver")
+    old, new = text.splitlines(), (target.read_text().splitlines() if add_to_list(session, linked).returncode == 0
+                                   else [])
+    if new[:2] + new[3:] != old or session.args.show not in new[2:3][0] or \
+            not (linked / ".xscreensaver").is_symlink() or target.stat().st_mode & 0o777 != 0o600 or \
+            Path(f"{target}.before-vessmark").read_text() != text:
+        raise Failure(f"not one line added below programs:, the link, the mode and a copy kept: {new}")
 
-    # A "\" lost at a line's end: left as it was, saying where.
-    unreadable = homes["unreadable"] / ".xscreensaver"
-    text = "timeout: 0:10:00\nprograms: \\\n  maze -root \\n\n  gears -root \\n\\\n"
-    unreadable.write_text(text)
-    result = add_to_list(session, homes["unreadable"])
-    if result.returncode != 1 or len(result.stderr.splitlines()) != 1 or "line 4" not in result.stderr:
-        raise Failure("an unreadable file is not refused in one line that names the line")
-    if unreadable.read_text() != text or len(list(homes["unreadable"].iterdir())) != 1:
-        raise Failure("the refused file was changed, or something was written beside it")
+    text = "timeout: 0:10:00\nprograms: \\\n  maze -root \\n\n  gears -root \\n\\\n"  # a lost "\\" in line 3
+    (unreadable / ".xscreensaver").write_text(text)
+    result = add_to_list(session, unreadable)
+    if result.returncode != 1 or len(result.stderr.splitlines()) != 1 or "line 4" not in result.stderr or \
+            (unreadable / ".xscreensaver").read_text() != text or len(list(unreadable.iterdir())) != 1:
+        raise Failure("an unreadable file not refused in one line naming the line, or not left alone")
 
 
-def processes():
-    """Every process now: its pid, parent and command line."""
-    found = []
-    for entry in Path("/proc").iterdir():
-        if entry.name.isdigit():
-            try:
-                parent = int((entry / "stat").read_text().rsplit(")", 1)[1].split()[1])
-                command = (entry / "cmdline").read_bytes().split(b"\0")
-            except (OSError, IndexError, ValueError):
-                continue
-            found.append((int(entry.name), parent, [part.decode(errors="replace") for part in command if part]))
+def family(pid):
+    """The descendants of a process: (pid, command line) pairs."""
+    table = {}
+    for entry in Path("/proc").glob("[0-9]*"):
+        try:
+            parent = int((entry / "stat").read_text().rsplit(")", 1)[1].split()[1])
+            table[int(entry.name)] = (parent, (entry / "cmdline").read_bytes().decode(errors="replace").split("\0"))
+        except (OSError, IndexError, ValueError):
+            continue
+    found, more = {}, [pid]
+    while more:
+        more = [p for p, (parent, _) in table.items() if parent in more and p not in found]
+        found.update((p, table[p][1]) for p in more)
     return found
 
 
-def descendants(pid):
-    table = processes()
-    family, found = {pid}, []
-    for _ in range(len(table)):
-        more = [p for p in table if p[1] in family and p[0] not in family]
-        if not more:
-            break
-        family.update(p[0] for p in more)
-        found.extend(more)
-    return found
-
-
-def environment_of(pid):
-    variables = Path(f"/proc/{pid}/environ").read_bytes().split(b"\0")
-    return dict(v.decode(errors="replace").split("=", 1) for v in variables if b"=" in v)
-
-
-def kill_left_over(pids):
+def kill_all(pids):
     for pid in pids:
         try:
             os.kill(pid, signal.SIGKILL)
@@ -806,94 +741,79 @@ def kill_left_over(pids):
 
 def scenario_xscreensaver_daemon_runs_the_added_entry(session):
     """The real daemon, started before the list command, runs the entry it
-    added: its first display mode, chosen as a person would, draws the swarm,
-    and ends when the screen saver is switched off."""
+    added first in the list, and ends it with the screen saver."""
     session.start_display()
-    # XScreenSaver runs no display mode for root, and its user needs a folder
-    # it may enter: a private one in /tmp, gone at the end.
+    # XScreenSaver runs no display mode for root: as root the user's side runs
+    # as nobody, from a private folder in /tmp that it may enter.
     private = Path(tempfile.mkdtemp(prefix="vessmark-native-e2e-"))
     session.cleanups.append(lambda: shutil.rmtree(private, ignore_errors=True))
     private.chmod(0o755)
-    program = private / "vessmark-show"
+    program, home = private / "vessmark-show", private / "home"
     shutil.copy(session.args.show, program)
-    home = private / "home"
     home.mkdir()
-    as_user = (lambda command: command) if os.geteuid() != 0 else \
-        (lambda command: ["setpriv", f"--reuid={SAVER_USER}", f"--regid={SAVER_USER}", "--clear-groups", *command])
+    as_user = list
     if os.geteuid() == 0:
-        os.chown(home, SAVER_USER, SAVER_USER)
+        os.chown(home, 65534, 65534)
+        def as_user(command):
+            return ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", *command]
     env = {"HOME": str(home)}
     with open(session.file("xscreensaver.log"), "wb") as output:
         daemon = subprocess.Popen(as_user(["xscreensaver", "--no-splash", "--verbose"]), env=session.environment(env),
-                                  stdin=subprocess.DEVNULL, stdout=output, stderr=subprocess.STDOUT,
-                                  start_new_session=True)
-    session.cleanups.append(lambda: kill_left_over([daemon.pid] + [p[0] for p in descendants(daemon.pid)]))
-    wait_for(lambda: run_tool(session, as_user(["xscreensaver-command", "-version"]), env, check=False).returncode == 0,
+                                  stdin=subprocess.DEVNULL, stdout=output, stderr=subprocess.STDOUT)
+    session.cleanups.append(lambda: kill_all([daemon.pid, *family(daemon.pid)]))
+    wait_for(lambda: run_tool(session, as_user(["xscreensaver-command", "-version"]), env, False).returncode == 0,
              START_DEADLINE, "the XScreenSaver daemon answers")
-
     if add_to_list(session, home, str(program), as_user).returncode != 0:
         raise Failure("the list command failed")
     run_tool(session, as_user(["xscreensaver-command", "-select", "1"]), env)
-    hacks = wait_for(lambda: [p for p in descendants(daemon.pid) if p[2][:1] == [str(program)]], START_DEADLINE,
-                     "XScreenSaver starts the show")
-    log(f"XScreenSaver runs {' '.join(hacks[0][2])} (pid {hacks[0][0]})")
+    shows = lambda: [p for p, command in family(daemon.pid).items() if command[0] == str(program)]  # noqa: E731
+    wait_for(shows, START_DEADLINE, "XScreenSaver starts the show")
     wait_for(lambda: shows_swarm(session.x.picture(session.x.root)), PICTURE_DEADLINE, "the swarm on the screen")
     run_tool(session, as_user(["xscreensaver-command", "-deactivate"]), env)
-    wait_for(lambda: not [p for p in descendants(daemon.pid) if p[2][:1] == [str(program)]], EXIT_DEADLINE,
-             "the show ends with the screen saver")
+    wait_for(lambda: not shows(), EXIT_DEADLINE, "the show ends with the screen saver")
 
 
 def scenario_xsecurelock_every_monitor_reset_and_end(session):
-    """xsecurelock's multiplexer runs the show on each of two monitors, in
-    decimal-named windows; its reset (SIGUSR1, which it passes on to each
-    saver) leaves both drawing; the end of the lock ends them."""
+    """xsecurelock's multiplexer runs a show on each of two RandR monitors of
+    the one screen, each in a window named in decimal; its reset (SIGUSR1,
+    passed on to each saver) leaves both drawing; the lock's end ends them."""
     width, height = 1024, 384
     session.start_display(size=(width, height))
-    # Two monitors side by side on the one screen, as RandR describes them:
-    # the multiplexer runs a saver per RandR monitor.
     halves = {"left": (0, 0, width // 2, height), "right": (width // 2, 0, width, height)}
-    for name, output in (("left", "screen"), ("right", "none")):
-        left = halves[name][0]
-        run_tool(session, ["xrandr", "--setmonitor", f"vessmark-{name}", f"{width // 2}/135x{height}/102+{left}+0",
-                           output])
-    log(run_tool(session, ["xrandr", "--listmonitors"]).stdout.strip().replace("\n", "; "))
+    for name, output in (("left", "screen"), ("right", "none")):  # the first takes the screen's own monitor's place
+        geometry = f"{width // 2}/135x{height}/102+{halves[name][0]}+0"
+        run_tool(session, ["xrandr", "--setmonitor", name, geometry, output])
     lock_log = session.file("xsecurelock.log")
     with open(lock_log, "wb") as output:
-        lock = subprocess.Popen(["xsecurelock"], env=session.environment({"XSECURELOCK_SAVER": session.args.show,
-                                                                          "HOME": str(session.work)}),
-                                stdin=subprocess.DEVNULL, stdout=output, stderr=subprocess.STDOUT,
-                                start_new_session=True)
+        lock = subprocess.Popen(["xsecurelock"], env=session.environment({"XSECURELOCK_SAVER": session.args.show}),
+                                stdin=subprocess.DEVNULL, stdout=output, stderr=subprocess.STDOUT)
     seen = set()
-    session.cleanups.append(lambda: kill_left_over([lock.pid] + sorted(seen)))
+    session.cleanups.append(lambda: kill_all([lock.pid, *seen]))
 
-    def savers():
-        found = descendants(lock.pid)
-        seen.update(p[0] for p in found)
-        return [p for p in found if p[2][:1] == [session.args.show]]
+    def shows():
+        found = family(lock.pid)
+        seen.update(found)
+        return sorted(p for p, command in found.items() if command[0] == session.args.show)
 
-    shows = wait_for(lambda: len(savers()) == 2 and savers(), START_DEADLINE, "a show on each monitor")
-    windows = [environment_of(p[0]).get("XSCREENSAVER_WINDOW", "") for p in shows]
-    log(f"shows {[p[0] for p in shows]} in windows {windows}")
+    started = wait_for(lambda: len(shows()) == 2 and shows(), START_DEADLINE, "a show on each monitor")
+    windows = [dict(v.split("=", 1) for v in Path(f"/proc/{p}/environ").read_text().split("\0") if "=" in v)
+               .get("XSCREENSAVER_WINDOW", "") for p in started]
     if not all(w.isdigit() for w in windows) or len(set(windows)) != 2:
         raise Failure(f"not two windows named in decimal: {windows}")
     for name, region in halves.items():
         wait_for(lambda: shows_swarm(session.x.picture(session.x.root), region), PICTURE_DEADLINE,
                  f"the swarm on the {name} monitor")
-    log("both monitors show the swarm")
-
-    multiplexer = next(p[0] for p in descendants(lock.pid) if p[2][:1] == ["saver_multiplex"])
-    os.kill(multiplexer, signal.SIGUSR1)
+    # What xsecurelock sends as its password prompt closes.
+    os.kill(next(p for p, command in family(lock.pid).items() if command[0] == "saver_multiplex"), signal.SIGUSR1)
     for name, region in halves.items():
-        expect_drawing_on(session, lambda: sorted(set(p[0] for p in shows) - set(p[0] for p in savers())),
-                          session.x.root, f"SIGUSR1 ({name} monitor)", region)
+        expect_drawing_on(session, lambda: sorted(set(started) - set(shows())), session.x.root,
+                          f"SIGUSR1 ({name} monitor)", region)
     if "saver child failed" in lock_log.read_text():
-        raise Failure(f"xsecurelock saw a saver fail: {lock_log.read_text()[-500:]}")
-
+        raise Failure(f"xsecurelock saw a saver fail: {lock_log.read_text()[-300:]}")
     lock.terminate()
     lock.wait(EXIT_DEADLINE)
-    gone = wait_for(lambda: not [pid for pid, _, command in processes() if pid in seen and
-                                 command[:1] == [session.args.show]], EXIT_DEADLINE, "the shows end with the lock")
-    log(f"the lock ended ({lock.returncode}), and the shows with it: {gone}")
+    wait_for(lambda: not any(Path(f"/proc/{p}").exists() for p in started), EXIT_DEADLINE,
+             "the shows end with the lock")
 
 
 SCENARIOS = {
