@@ -128,15 +128,18 @@ std::optional<std::string> HomeFolder()
 }
 
 // The file that a link named ~/.xscreensaver leads to is the one to edit, so
-// that the link stays.
-std::string FileBehindLinks(const std::string& path)
+// that the link stays; nothing for a link that leads nowhere.
+std::optional<std::string> FileBehindLinks(const std::string& path)
 {
     char resolved[PATH_MAX];
     struct stat status {};
-    if (lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode) && realpath(path.c_str(), resolved) != nullptr) {
-        return resolved;
+    if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+        return path;
     }
-    return path;
+    if (realpath(path.c_str(), resolved) == nullptr) {
+        return std::nullopt;
+    }
+    return std::string(resolved);
 }
 
 mode_t NewFileMode()
@@ -162,7 +165,13 @@ int AddToXScreenSaver(std::ostream& out, std::ostream& err)
         return ShowExitFailed;
     }
     const std::string shown = *home + "/.xscreensaver";
-    const std::string path = FileBehindLinks(shown);
+    const auto behind = FileBehindLinks(shown);
+    if (!behind) {
+        err << "vessmark-show: " << shown << " is a link to a file that cannot be reached: " << std::strerror(errno)
+            << "; nothing changed.\n";
+        return ShowExitFailed;
+    }
+    const std::string& path = *behind;
     const FileRead current = ReadWhole(path);
     if (!current.Error.empty()) {
         err << "vessmark-show: " << current.Error << "\n";

@@ -296,11 +296,12 @@ ProgramsEdit AddShowEntry(const std::optional<std::string>& userFile, const std:
         edit.Result = ProgramsEdit::Outcome::NoDefaults;
         return edit;
     }
-    std::string block = "programs:\t" + defaults->substr(defaultList->ValueStart, defaultList->End - defaultList->ValueStart);
+    std::string block = "programs:\t";
+    block.append(*defaults, defaultList->ValueStart, defaultList->End - defaultList->ValueStart);
     if (block.back() != '\n') {
         block += '\n';
     }
-    const ParsedFile blockSettings = ParseSettings(block);
+    const ParsedFile blockSettings = ParseSettings(block); // the one setting, as its lines are the defaults' own
     std::string start = userFile ? text : NewFileHeader;
     if (!start.empty() && start.back() != '\n') {
         start += '\n';

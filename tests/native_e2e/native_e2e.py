@@ -680,7 +680,8 @@ def add_to_list(session, home, program=None, as_user=list):
 def scenario_list_command_on_real_files(session):
     """--add-to-xscreensaver with a private HOME: no file (then one that
     lists the show already), a private hand-edited file reached through a
-    link, and a file it cannot read. The layouts are the unit tests' table."""
+    link, a file it cannot read, a link that leads nowhere. The layouts are
+    the unit tests' table."""
     none, linked, unreadable = (session.work / name for name in ("none", "linked", "unreadable"))
     for home in (none, linked / "dotfiles", unreadable):
         home.mkdir(parents=True)
@@ -713,6 +714,11 @@ def scenario_list_command_on_real_files(session):
     if result.returncode != 1 or len(result.stderr.splitlines()) != 1 or "line 4" not in result.stderr or \
             (unreadable / ".xscreensaver").read_text() != text or len(list(unreadable.iterdir())) != 1:
         raise Failure("an unreadable file not refused in one line naming the line, or not left alone")
+    (unreadable / ".xscreensaver").unlink()
+    (unreadable / ".xscreensaver").symlink_to("gone/xscreensaver")
+    if add_to_list(session, unreadable).returncode != 1 or not (unreadable / ".xscreensaver").is_symlink() or \
+            len(list(unreadable.iterdir())) != 1:
+        raise Failure("a link that leads nowhere was not refused, or was replaced")
 
 
 def family(pid):

@@ -58,13 +58,13 @@ def contents(args, folder):
            and Path(args.deb).name == f"{NAME}_{args.version}_{architecture}.deb", f"control fields: {fields}")
     expect("xscreensaver" in fields.get("Recommends", ""), "XScreenSaver is not recommended")
     run("dpkg-deb", "-x", args.deb, folder)
-    libraries = run("ldconfig", "-p")
+    libraries, wanted = run("ldconfig", "-p"), depends(args)
     for library in re.findall(r"NEEDED\s+(\S+)", run("objdump", "-p", folder / PROGRAM)):
         found = re.search(rf"^\s*{re.escape(library)} \(libc6,x86-64.*=> (\S+)$", libraries, re.M)
         path = os.path.realpath(found[1])
         # dpkg knows a file by its package's path, with or without /usr.
         owners = run("dpkg", "-S", path, path.removeprefix("/usr"), check=False)
-        expect(set(re.findall(r"^([^:,\s]+)", owners, re.M)) & depends(args), f"no package of {library} in Depends")
+        expect(set(re.findall(r"^([^:,\s]+)", owners, re.M)) & wanted, f"no package of {library} in Depends")
 
     entries = {}
     for line in run("dpkg-deb", "-c", args.deb).splitlines():
@@ -98,9 +98,10 @@ def install_remove(args, folder):
     (database / "info").mkdir()
     # The machine's own entries for what the package depends on: dpkg weighs
     # the dependencies as on the machine instead of being forced.
+    wanted = depends(args)
     stanzas = Path("/var/lib/dpkg/status").read_text().split("\n\n")
     (database / "status").write_text("\n\n".join(s for s in stanzas if re.match(r"Package: (\S+)", s)
-                                                 and re.match(r"Package: (\S+)", s)[1] in depends(args)) + "\n")
+                                                 and re.match(r"Package: (\S+)", s)[1] in wanted) + "\n")
     dpkg = ["dpkg", f"--root={folder}", f"--log={folder / 'dpkg.log'}"]
     run(*dpkg, "-i", args.deb)
     files = [path for path in run(*dpkg, "-L", NAME).split() if not (folder / path[1:]).is_dir()]
