@@ -247,7 +247,8 @@ int RunOnscreenShow(const ShowOptions& options, std::ostream& out, std::ostream&
         }
         break;
     case ShowMode::Offscreen:
-        error = "the off-screen mode draws no window";
+    case ShowMode::AddToXScreenSaver:
+        error = "this mode draws no window";
         break;
     }
     if (!window) {

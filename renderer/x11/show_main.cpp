@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "add_to_xscreensaver.h"
 #include "offscreen_show.h"
 #include "onscreen_show.h"
 #include "show_options.h"
@@ -20,7 +21,10 @@ int main(int argc, char** argv)
     }
     if (!parsed.Error.empty()) {
         std::cerr << "vessmark-show: " << parsed.Error << "\n";
-        return ShowExitUsage;
+        return parsed.ErrorExit;
+    }
+    if (parsed.Options.Mode == ShowMode::AddToXScreenSaver) {
+        return AddToXScreenSaver(std::cout, std::cerr);
     }
     if (parsed.Options.Mode == ShowMode::Offscreen) {
         return RunOffscreenShow(parsed.Options, std::cout, std::cerr);

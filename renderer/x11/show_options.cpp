@@ -27,16 +27,19 @@ enum class Scope {
     Any,
     Offscreen, // pictures and measurements of the off-screen mode
     Screen,    // only where there is a window to draw into
+    Alone,     // a task instead of a show, with no other option
 };
 
 // What the command line asked for, before the modes are weighed.
 struct Requests {
     bool Offscreen = false;
+    bool AddToXScreenSaver = false;
     bool DrawPath = false; // --draw-path was given
     bool Root = false;
     std::optional<std::uint32_t> WindowId;
     std::vector<std::string> OffscreenOnly; // names of off-screen options given
     std::vector<std::string> ScreenOnly;    // names of on-screen options given
+    int Given = 0;                          // options given
 };
 
 using Apply = std::function<std::string(ShowOptions&, Requests&, const std::string&)>; // returns an error
@@ -72,14 +75,6 @@ std::optional<std::uint32_t> InWindowIdRange(std::optional<long long> value)
 bool HasHexPrefix(const std::string& text)
 {
     return text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-}
-
-// XScreenSaver writes the variable as "0x" and hex digits; bare hex digits
-// are taken too, as a variable that says hex could only mean hex.
-std::optional<std::uint32_t> ParseEnvironmentWindowId(const std::string& text)
-{
-    // A sign is refused by the range (a number below 1) or by the reading.
-    return InWindowIdRange(ParseInteger(HasHexPrefix(text) ? text.substr(2) : text, 16));
 }
 
 Apply IntegerInto(long long lowest, long long highest, std::function<void(ShowOptions&, long long)> store)
@@ -178,6 +173,13 @@ const std::vector<OptionSpec>& Specs()
         {"--followers", "N", "number of followers (show: 400)", Scope::Offscreen,
          IntegerInto(0, MaxFollowers,
                      [](ShowOptions& o, long long v) { o.Overrides.FollowerCount = static_cast<int>(v); })},
+        {"--add-to-xscreensaver", nullptr,
+         "put the show into your list of XScreenSaver's display modes in ~/.xscreensaver"
+         " (the file as it was stays beside it, as ~/.xscreensaver.before-vessmark)",
+         Scope::Alone, [](ShowOptions&, Requests& r, const std::string&) {
+             r.AddToXScreenSaver = true;
+             return std::string();
+         }},
         {"--help", nullptr, "print this text and exit", Scope::Any,
          [](ShowOptions& o, Requests&, const std::string&) { o.Help = true; return std::string(); }},
     };
@@ -193,9 +195,19 @@ std::string LongForm(const std::string& name)
     return name;
 }
 
-// Weighs the modes the command line and the environment ask for.
-std::string ResolveMode(ShowOptions& options, const Requests& requests, const char* screensaverWindow)
+// Weighs the modes the command line and the environment ask for. A bad
+// command line is the caller's mistake (ShowExitUsage); a bad window in the
+// environment is the framework's that started us, which sees it as a failure.
+std::string ResolveMode(ShowOptions& options, const Requests& requests, const char* screensaverWindow,
+                        int& errorExit)
 {
+    if (requests.AddToXScreenSaver) {
+        if (requests.Given > 1) {
+            return "--add-to-xscreensaver takes no other option";
+        }
+        options.Mode = ShowMode::AddToXScreenSaver;
+        return {};
+    }
     if (requests.Offscreen) {
         // XSCREENSAVER_WINDOW is left alone here: it belongs to whoever
         // started us, and an off-screen run draws no window.
@@ -223,9 +235,13 @@ std::string ResolveMode(ShowOptions& options, const Requests& requests, const ch
     // XScreenSaver starts a hack with -root and names its own window in the
     // environment; without -root the variable alone means the same.
     if (screensaverWindow != nullptr && *screensaverWindow != '\0') {
-        const auto id = ParseEnvironmentWindowId(screensaverWindow);
+        // Read as XScreenSaver's own hacks read it: 0x and hex digits, else
+        // decimal, which is how xsecurelock's multiplexer writes it.
+        const auto id = ParseWindowId(screensaverWindow);
         if (!id) {
-            return std::string(ScreensaverWindowVariable) + " should hold a window id in hex, like 0x2c00007, not '"
+            errorExit = ShowExitFailed;
+            return std::string(ScreensaverWindowVariable)
+                   + " should hold a window id, 0x and hex digits or decimal (0x2c00007 or 46137351), not '"
                    + screensaverWindow + "'";
         }
         options.Mode = ShowMode::Window;
@@ -281,6 +297,7 @@ ParsedOptions ParseShowOptions(const std::vector<std::string>& arguments, const 
             parsed.Error = name + " " + error;
             return parsed;
         }
+        ++requests.Given;
         if (option->Where == Scope::Offscreen) {
             requests.OffscreenOnly.push_back(name);
         } else if (option->Where == Scope::Screen) {
@@ -298,7 +315,7 @@ ParsedOptions ParseShowOptions(const std::vector<std::string>& arguments, const 
         }
         parsed.Options.DrawPath = *request;
     }
-    parsed.Error = ResolveMode(parsed.Options, requests, screensaverWindow);
+    parsed.Error = ResolveMode(parsed.Options, requests, screensaverWindow, parsed.ErrorExit);
     return parsed;
 }
 
@@ -317,6 +334,7 @@ std::string ShowUsage()
     std::ostringstream text;
     text << "Usage: vessmark-show [--root | --window-id ID] [--fps] [OPTION]...\n"
             "       vessmark-show --offscreen [OPTION]...\n"
+            "       vessmark-show --add-to-xscreensaver\n"
             "\n"
             "Draws the Vessmark show: 10 leaders wandering through a box and 400 followers\n"
             "chasing them, lit spheres stretched along their motion, on black.\n"
@@ -325,9 +343,10 @@ std::string ShowUsage()
             "mouse button, a mouse move of more than 4 pixels after the first, or when\n"
             "another window takes the keyboard focus.\n"
             "\n"
-            "As an XScreenSaver hack (--root, --window-id, or XSCREENSAVER_WINDOW set, in\n"
-            "hex) it draws into that window, follows its size, takes no input, and ends\n"
-            "on SIGTERM or SIGINT or when the window is destroyed.\n"
+            "As an XScreenSaver hack (--root, --window-id, or XSCREENSAVER_WINDOW set, 0x-hex\n"
+            "or decimal) it draws into that window, follows its size, takes no input, and\n"
+            "ends on SIGTERM or SIGINT or when the window is destroyed; SIGUSR1, a saver's\n"
+            "reset, leaves the show running on.\n"
             "\n"
             "--offscreen draws the frames into an off-screen surface on Mesa (no display\n"
             "needed), writes the last one as a PNG and prints the frames per second it\n"
@@ -341,6 +360,7 @@ std::string ShowUsage()
         {Scope::Screen, "On the screen:"},
         {Scope::Any, "In every mode (seed, step, frames and output make a run repeatable):"},
         {Scope::Offscreen, "Off-screen only:"},
+        {Scope::Alone, "Instead of a show:"},
     };
     for (const auto& group : groups) {
         text << "\n" << group.Heading << "\n";
@@ -358,8 +378,10 @@ std::string ShowUsage()
     }
     text << "\n"
             "Exit status: 0 done (the show was ended as it should be), 1 no display, no\n"
-            "OpenGL, or a surface or file that could not be made, 2 a bad command line,\n"
-            "3 not enough memory for the objects.\n";
+            "OpenGL, no such window, or a surface or file that could not be made (with\n"
+            "--add-to-xscreensaver: a file that could not be read, understood or written,\n"
+            "which is then left as it was), 2 a bad command line, 3 not enough memory for\n"
+            "the objects.\n";
     return text.str();
 }
 

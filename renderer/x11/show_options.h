@@ -18,8 +18,9 @@ inline constexpr int ShowExitFailed = 1;   // no display, no OpenGL, no surface,
 inline constexpr int ShowExitUsage = 2;    // the command line was not understood
 inline constexpr int ShowExitNoMemory = 3; // the object arrays could not be allocated
 
-// The environment variable through which XScreenSaver names the window a
-// hack draws into, in hexadecimal.
+// The environment variable through which a saver framework names the window
+// a hack draws into: XScreenSaver writes it as 0x and hex digits,
+// xsecurelock's multiplexer in decimal.
 inline constexpr const char* ScreensaverWindowVariable = "XSCREENSAVER_WINDOW";
 
 enum class ShowMode {
@@ -27,6 +28,7 @@ enum class ShowMode {
     Root,       // the root window of the display, no input
     Window,     // a window another program made (WindowId), no input
     Offscreen,  // draw into an off-screen surface and write the last frame
+    AddToXScreenSaver, // no show: put it into the user's list of XScreenSaver's display modes
 };
 
 // Changes to the show's fixed settings, for pictures, tests and the
@@ -63,7 +65,8 @@ struct ShowOptions {
 
 struct ParsedOptions {
     ShowOptions Options;
-    std::string Error; // empty when the command line was understood
+    std::string Error;             // empty when the command line was understood
+    int ErrorExit = ShowExitUsage; // the exit code that goes with Error
 };
 
 // argv without the program name, and the values of XSCREENSAVER_WINDOW and

@@ -17,6 +17,7 @@ volatile std::sig_atomic_t WakeWriteEnd = -1;
 bool Installed = false;
 struct sigaction FormerTerm {};
 struct sigaction FormerInt {};
+struct sigaction FormerUsr1 {};
 
 void OnStopSignal(int)
 {
@@ -73,6 +74,16 @@ std::unique_ptr<StopSignals> StopSignals::Install(std::string& error)
         WakeWriteEnd = -1;
         return nullptr;
     }
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    if (sigaction(SIGUSR1, &ignore, &FormerUsr1) != 0) {
+        error = std::string("cannot ignore SIGUSR1: ") + std::strerror(errno);
+        sigaction(SIGTERM, &FormerTerm, nullptr);
+        sigaction(SIGINT, &FormerInt, nullptr);
+        WakeWriteEnd = -1;
+        return nullptr;
+    }
     Installed = true;
     return self;
 }
@@ -82,6 +93,7 @@ StopSignals::~StopSignals()
     if (Installed && WakeWriteEnd == writeEnd_) {
         sigaction(SIGTERM, &FormerTerm, nullptr);
         sigaction(SIGINT, &FormerInt, nullptr);
+        sigaction(SIGUSR1, &FormerUsr1, nullptr);
         WakeWriteEnd = -1;
         Installed = false;
     }

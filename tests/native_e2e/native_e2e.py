@@ -20,6 +20,7 @@ import shutil
 import signal
 import subprocess
 import sys
+import tempfile
 import time
 import xml.etree.ElementTree as ElementTree
 from pathlib import Path
@@ -77,6 +78,7 @@ class Session:
         self.display = None
         self.x = None
         self.processes = []
+        self.cleanups = []  # called last to first as the scenario ends
 
     def file(self, what):
         self.counter += 1
@@ -139,6 +141,8 @@ class Session:
     def close(self, failed):
         for show in self.processes:
             show.stop()
+        while self.cleanups:
+            self.cleanups.pop()()
         if failed:
             self.artifacts.mkdir(parents=True, exist_ok=True)
             if self.x is not None:
@@ -513,9 +517,29 @@ def scenario_window_named_by_screensaver_variable(session):
     # XScreenSaver starts "vessmark-show -root" and names its own window.
     show = session.start_show("-root", env={"XSCREENSAVER_WINDOW": f"0x{window_id:X}"})
     wait_for_swarm(session, window_id, "the swarm in XScreenSaver's window")
+    # A saver's reset (xsecurelock's, as its password prompt closes) leaves it running.
+    show.process.send_signal(signal.SIGUSR1)
+    expect_drawing_on(session, lambda: "" if show.alive() else f"the show ({show.process.returncode})", window_id,
+                      "SIGUSR1")
     seconds = show.signal_and_time(signal.SIGINT)
     if show.process.returncode != 0 or seconds > SIGNAL_EXIT_LIMIT:
         raise Failure(f"SIGINT: exit {show.process.returncode} after {seconds:.2f} s")
+
+
+def expect_drawing_on(session, ended, window_id, what, region=None):
+    """Watches for a while: ended() must stay empty (else it says what ended)
+    and the picture, of the window or a region of it, must still change."""
+    def pixels():
+        return list(session.x.picture(window_id).pixels(*(region or ())))
+
+    before = pixels()
+    end = time.monotonic() + SETTLE
+    while time.monotonic() < end:
+        if ended():
+            raise Failure(f"{what} ended {ended()}")
+        time.sleep(0.05)
+    wait_for(lambda: pixels() != before, PICTURE_DEADLINE, f"the show goes on drawing after {what}")
+    log(f"still drawing after {what}")
 
 
 def fps_box(picture):
@@ -591,6 +615,9 @@ def scenario_errors_no_such_window(session):
     expect_one_line_failure(session.start_show("--window-id", "0x1ffffff"), "no window 0x1ffffff")
     expect_one_line_failure(session.start_show("-root", env={"XSCREENSAVER_WINDOW": "0x1ffffff"}),
                             "no window 0x1ffffff", "XSCREENSAVER_WINDOW")
+    # Bare hex digits are neither of the two forms.
+    expect_one_line_failure(session.start_show("-root", env={"XSCREENSAVER_WINDOW": "2c00007"}),
+                            "XSCREENSAVER_WINDOW should hold a window id", "'2c00007'")
 
 
 # The XScreenSaver settings file.
@@ -634,6 +661,167 @@ def scenario_xml_installed_and_every_setting_runs(session):
     log(f"{len(settings)} settings ran")
 
 
+# The list of XScreenSaver's display modes, and the real savers.
+def run_tool(session, command, env=None, check=True):
+    result = subprocess.run(command, env=session.environment(env), stdin=subprocess.DEVNULL, capture_output=True,
+                            text=True, timeout=EXIT_DEADLINE)
+    if check and result.returncode != 0:
+        raise Failure(f"{' '.join(command)} failed ({result.returncode}): {result.stdout}{result.stderr}")
+    return result
+
+
+def add_to_list(session, home, program=None, as_user=list):
+    result = run_tool(session, as_user([program or session.args.show, "--add-to-xscreensaver"]),
+                      {"HOME": str(home)}, check=False)
+    log(f"--add-to-xscreensaver: {result.returncode}: {(result.stdout + result.stderr).strip()}")
+    return result
+
+
+def scenario_list_command_on_real_files(session):
+    """--add-to-xscreensaver with a private HOME: no file (then one that
+    lists the show already), a private hand-edited file reached through a
+    link, a file it cannot read, a link that leads nowhere. The layouts are
+    the unit tests' table."""
+    none, linked, unreadable = (session.work / name for name in ("none", "linked", "unreadable"))
+    for home in (none, linked / "dotfiles", unreadable):
+        home.mkdir(parents=True)
+    made = none / ".xscreensaver"
+    defaults = Path("/etc/X11/app-defaults/XScreenSaver").read_text().split("*programs:", 1)[1].split("\n\n")[0]
+    if add_to_list(session, none).returncode != 0 or session.args.show not in made.read_text() or \
+            not set(defaults.splitlines()[1:]) <= set(made.read_text().splitlines()):
+        raise Failure("no file with the show and every entry of XScreenSaver's default list")
+    before = made.stat().st_mtime_ns
+    result = add_to_list(session, none)
+    if result.returncode != 0 or "already" not in result.stdout or made.stat().st_mtime_ns != before or \
+            len(list(none.iterdir())) != 1:
+        raise Failure("a second run changed something or did not say why it did nothing")
+
+    target = linked / "dotfiles" / "xscreensaver"
+    text = "timeout: 0:05:00\nprograms: \\\n  maze -root \\n\\\n  GL: gears -root \\n\n\nlock: False\n"
+    target.write_text(text)
+    target.chmod(0o600)
+    (linked / ".xscreensaver").symlink_to("dotfiles/xscreensaver")
+    old, new = text.splitlines(), (target.read_text().splitlines() if add_to_list(session, linked).returncode == 0
+                                   else [])
+    if new[:2] + new[3:] != old or session.args.show not in new[2:3][0] or \
+            not (linked / ".xscreensaver").is_symlink() or target.stat().st_mode & 0o777 != 0o600 or \
+            Path(f"{target}.before-vessmark").read_text() != text:
+        raise Failure(f"not one line added below programs:, the link, the mode and a copy kept: {new}")
+
+    text = "timeout: 0:10:00\nprograms: \\\n  maze -root \\n\n  gears -root \\n\\\n"  # a lost "\\" in line 3
+    (unreadable / ".xscreensaver").write_text(text)
+    result = add_to_list(session, unreadable)
+    if result.returncode != 1 or len(result.stderr.splitlines()) != 1 or "line 4" not in result.stderr or \
+            (unreadable / ".xscreensaver").read_text() != text or len(list(unreadable.iterdir())) != 1:
+        raise Failure("an unreadable file not refused in one line naming the line, or not left alone")
+    (unreadable / ".xscreensaver").unlink()
+    (unreadable / ".xscreensaver").symlink_to("gone/xscreensaver")
+    if add_to_list(session, unreadable).returncode != 1 or not (unreadable / ".xscreensaver").is_symlink() or \
+            len(list(unreadable.iterdir())) != 1:
+        raise Failure("a link that leads nowhere was not refused, or was replaced")
+
+
+def family(pid):
+    """The descendants of a process: (pid, command line) pairs."""
+    table = {}
+    for entry in Path("/proc").glob("[0-9]*"):
+        try:
+            parent = int((entry / "stat").read_text().rsplit(")", 1)[1].split()[1])
+            table[int(entry.name)] = (parent, (entry / "cmdline").read_bytes().decode(errors="replace").split("\0"))
+        except (OSError, IndexError, ValueError):
+            continue
+    found, more = {}, [pid]
+    while more:
+        more = [p for p, (parent, _) in table.items() if parent in more and p not in found]
+        found.update((p, table[p][1]) for p in more)
+    return found
+
+
+def kill_all(pids):
+    for pid in pids:
+        try:
+            os.kill(pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+
+
+def scenario_xscreensaver_daemon_runs_the_added_entry(session):
+    """The real daemon, started before the list command, runs the entry it
+    added first in the list, and ends it with the screen saver."""
+    session.start_display()
+    # XScreenSaver runs no display mode for root: as root the user's side runs
+    # as nobody, from a private folder in /tmp that it may enter.
+    private = Path(tempfile.mkdtemp(prefix="vessmark-native-e2e-"))
+    session.cleanups.append(lambda: shutil.rmtree(private, ignore_errors=True))
+    private.chmod(0o755)
+    program, home = private / "vessmark-show", private / "home"
+    shutil.copy(session.args.show, program)
+    home.mkdir()
+    as_user = list
+    if os.geteuid() == 0:
+        os.chown(home, 65534, 65534)
+        def as_user(command):
+            return ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", *command]
+    env = {"HOME": str(home)}
+    with open(session.file("xscreensaver.log"), "wb") as output:
+        daemon = subprocess.Popen(as_user(["xscreensaver", "--no-splash", "--verbose"]), env=session.environment(env),
+                                  stdin=subprocess.DEVNULL, stdout=output, stderr=subprocess.STDOUT)
+    session.cleanups.append(lambda: kill_all([daemon.pid, *family(daemon.pid)]))
+    wait_for(lambda: run_tool(session, as_user(["xscreensaver-command", "-version"]), env, False).returncode == 0,
+             START_DEADLINE, "the XScreenSaver daemon answers")
+    if add_to_list(session, home, str(program), as_user).returncode != 0:
+        raise Failure("the list command failed")
+    run_tool(session, as_user(["xscreensaver-command", "-select", "1"]), env)
+    shows = lambda: [p for p, command in family(daemon.pid).items() if command[0] == str(program)]  # noqa: E731
+    wait_for(shows, START_DEADLINE, "XScreenSaver starts the show")
+    wait_for(lambda: shows_swarm(session.x.picture(session.x.root)), PICTURE_DEADLINE, "the swarm on the screen")
+    run_tool(session, as_user(["xscreensaver-command", "-deactivate"]), env)
+    wait_for(lambda: not shows(), EXIT_DEADLINE, "the show ends with the screen saver")
+
+
+def scenario_xsecurelock_every_monitor_reset_and_end(session):
+    """xsecurelock's multiplexer runs a show on each of two RandR monitors of
+    the one screen, each in a window named in decimal; its reset (SIGUSR1,
+    passed on to each saver) leaves both drawing; the lock's end ends them."""
+    width, height = 1024, 384
+    session.start_display(size=(width, height))
+    halves = {"left": (0, 0, width // 2, height), "right": (width // 2, 0, width, height)}
+    for name, output in (("left", "screen"), ("right", "none")):  # the first takes the screen's own monitor's place
+        geometry = f"{width // 2}/135x{height}/102+{halves[name][0]}+0"
+        run_tool(session, ["xrandr", "--setmonitor", name, geometry, output])
+    lock_log = session.file("xsecurelock.log")
+    with open(lock_log, "wb") as output:
+        lock = subprocess.Popen(["xsecurelock"], env=session.environment({"XSECURELOCK_SAVER": session.args.show}),
+                                stdin=subprocess.DEVNULL, stdout=output, stderr=subprocess.STDOUT)
+    seen = set()
+    session.cleanups.append(lambda: kill_all([lock.pid, *seen]))
+
+    def shows():
+        found = family(lock.pid)
+        seen.update(found)
+        return sorted(p for p, command in found.items() if command[0] == session.args.show)
+
+    started = wait_for(lambda: len(shows()) == 2 and shows(), START_DEADLINE, "a show on each monitor")
+    windows = [dict(v.split("=", 1) for v in Path(f"/proc/{p}/environ").read_text().split("\0") if "=" in v)
+               .get("XSCREENSAVER_WINDOW", "") for p in started]
+    if not all(w.isdigit() for w in windows) or len(set(windows)) != 2:
+        raise Failure(f"not two windows named in decimal: {windows}")
+    for name, region in halves.items():
+        wait_for(lambda: shows_swarm(session.x.picture(session.x.root), region), PICTURE_DEADLINE,
+                 f"the swarm on the {name} monitor")
+    # What xsecurelock sends as its password prompt closes.
+    os.kill(next(p for p, command in family(lock.pid).items() if command[0] == "saver_multiplex"), signal.SIGUSR1)
+    for name, region in halves.items():
+        expect_drawing_on(session, lambda: sorted(set(started) - set(shows())), session.x.root,
+                          f"SIGUSR1 ({name} monitor)", region)
+    if "saver child failed" in lock_log.read_text():
+        raise Failure(f"xsecurelock saw a saver fail: {lock_log.read_text()[-300:]}")
+    lock.terminate()
+    lock.wait(EXIT_DEADLINE)
+    wait_for(lambda: not any(Path(f"/proc/{p}").exists() for p in started), EXIT_DEADLINE,
+             "the shows end with the lock")
+
+
 SCENARIOS = {
     "fullscreen.covers_screen_ends_on_key": scenario_fullscreen_covers_screen_ends_on_key,
     "fullscreen.left_button": button_scenario(1),
@@ -656,6 +844,9 @@ SCENARIOS = {
     "errors.no_display": scenario_errors_no_display,
     "errors.no_such_window": scenario_errors_no_such_window,
     "xml.installed_and_every_setting_runs": scenario_xml_installed_and_every_setting_runs,
+    "xscreensaver.list_command_on_real_files": scenario_list_command_on_real_files,
+    "xscreensaver.daemon_runs_the_added_entry": scenario_xscreensaver_daemon_runs_the_added_entry,
+    "xsecurelock.every_monitor_reset_and_end": scenario_xsecurelock_every_monitor_reset_and_end,
 }
 
 

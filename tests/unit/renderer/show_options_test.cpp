@@ -137,13 +137,15 @@ INSTANTIATE_TEST_SUITE_P(Modes, ShowOptionsTarget,
         // XScreenSaver starts "hack -root" and names its own window.
         TargetCase{{"-root"}, "0x2C00007", ShowMode::Window, 0x2c00007, true},
         TargetCase{{}, "0x2c00007", ShowMode::Window, 0x2c00007, true},
-        TargetCase{{}, "2c00007", ShowMode::Window, 0x2c00007, true},
+        // xsecurelock's multiplexer writes it in decimal.
+        TargetCase{{}, "46137351", ShowMode::Window, 0x2c00007, true},
         // An explicit window beats the ambient variable; an empty one is none.
         TargetCase{{"--window-id", "77"}, "0x2c00007", ShowMode::Window, 77, false},
         TargetCase{{}, "", ShowMode::FullScreen, 0, false},
         // The off-screen mode draws no window and leaves the variable alone.
         TargetCase{{"--offscreen"}, "0x2c00007", ShowMode::Offscreen, 0, false},
-        TargetCase{{"--offscreen"}, "not a window", ShowMode::Offscreen, 0, false}));
+        TargetCase{{"--offscreen"}, "not a window", ShowMode::Offscreen, 0, false},
+        TargetCase{{"--add-to-xscreensaver"}, "not a window", ShowMode::AddToXScreenSaver, 0, false}));
 
 struct BadCommandLine {
     std::vector<std::string> Arguments;
@@ -157,6 +159,7 @@ TEST_P(ShowOptionsRefuse, WithAMessageThatNamesTheProblem)
     const BadCommandLine c = GetParam();
     const ParsedOptions parsed = ParseShowOptions(c.Arguments);
     EXPECT_NE(parsed.Error.find(c.Complaint), std::string::npos) << "got: " << parsed.Error;
+    EXPECT_EQ(parsed.ErrorExit, ShowExitUsage);
 }
 
 INSTANTIATE_TEST_SUITE_P(BadValues, ShowOptionsRefuse,
@@ -195,15 +198,19 @@ INSTANTIATE_TEST_SUITE_P(BadValues, ShowOptionsRefuse,
         BadCommandLine{{"--offscreen", "-window-id", "3"}, "--window-id draws on the screen"},
         BadCommandLine{{"--output", "x.png"}, "--output on the screen needs --frames"},
         BadCommandLine{{"-root", "--rot"}, "unknown option '--rot'"},
-        BadCommandLine{{"-"}, "unknown option '-'"}));
+        BadCommandLine{{"-"}, "unknown option '-'"},
+        BadCommandLine{{"-add-to-xscreensaver", "--fps"}, "--add-to-xscreensaver takes no other option"}));
 
 TEST(ShowOptions, AMalformedScreensaverWindowIsRefusedByName)
 {
-    for (const char* value : {"zz", "0x", "0x0", "-1", "0x1ffffffff"}) {
+    // Bare hex digits are not a number XScreenSaver's hacks take either.
+    for (const char* value : {"zz", "2c00007", "0x", "0x0", "-1", "0x1ffffffff", "536870912", " 12"}) {
         const ParsedOptions parsed = ParseShowOptions({"-root"}, value);
-        EXPECT_NE(parsed.Error.find("XSCREENSAVER_WINDOW should hold a window id in hex"), std::string::npos)
+        EXPECT_NE(parsed.Error.find("XSCREENSAVER_WINDOW should hold a window id, 0x and hex digits or decimal"),
+                  std::string::npos)
             << value << ": " << parsed.Error;
         EXPECT_NE(parsed.Error.find(value), std::string::npos) << "names the value";
+        EXPECT_EQ(parsed.ErrorExit, ShowExitFailed) << "the framework's mistake, not the command line's";
     }
 }
 
@@ -240,7 +247,7 @@ TEST(ShowOptions, HelpNeedsNoModeAndListsEveryOption)
     for (const char* option : {"--root", "--window-id ID", "--fps", "XSCREENSAVER_WINDOW", "--offscreen", "--size WxH", "--seed N", "--frames N", "--step-ms N", "--output FILE",
                                "--dump FILE", "--draw-spheres 0|1", "--tail-length N", "--show-links 0|1",
                                "--depth-colouring 0|1", "--leaders N", "--followers N", "--draw-path auto|fixed",
-                               "--help"}) {
+                               "--add-to-xscreensaver", "--help"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
 }

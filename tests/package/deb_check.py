@@ -1,0 +1,147 @@
+#!/usr/bin/env python3
+"""Checks the Debian package that the native build made, with Debian's own
+tools, changing nothing on the machine:
+
+    deb_check.py --deb FILE --version X.Y.Z --build-dir DIR --source-dir DIR  CHECK
+
+lintian: no error or warning. contents: the control fields (every library
+the program needs is in a package that Depends names), each file's place,
+owner, mode and time, the manual page, the program that runs from it.
+install_remove: dpkg --root installs it beside the machine's entries for what
+it depends on, then removes every file. reproducible: the same bytes made
+again elsewhere, and no folder of the build or the checkout inside.
+"""
+
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+from pathlib import Path
+
+NAME = "vessmark-show"
+PROGRAM = "usr/libexec/xscreensaver/vessmark-show"
+
+
+class Failed(Exception):
+    pass
+
+
+def expect(condition, message):
+    if not condition:
+        raise Failed(message)
+
+
+def run(*command, check=True, **options):
+    result = subprocess.run([str(c) for c in command], capture_output=True, text=True, stdin=subprocess.DEVNULL,
+                            **options)
+    expect(result.returncode == 0 or not check, f"{' '.join(map(str, command))}: {result.stdout}{result.stderr}")
+    return result.stdout
+
+
+def depends(args):
+    names = re.split(r"[,|]", run("dpkg-deb", "-f", args.deb, "Depends"))
+    return {re.sub(r"\(.*\)", "", name).strip() for name in names}
+
+
+def lintian(args, _folder):
+    output = run("lintian", "--pedantic", args.deb)
+    expect(not re.findall(r"^[EWP]: .*", output, re.M), f"lintian reports:\n{output}")
+
+
+def contents(args, folder):
+    fields = dict(re.findall(r"^(\S+): (.*)$", run("dpkg-deb", "-f", args.deb), re.M))
+    architecture = run("dpkg", "--print-architecture").strip()
+    expect((fields["Package"], fields["Version"], fields["Architecture"]) == (NAME, args.version, architecture)
+           and Path(args.deb).name == f"{NAME}_{args.version}_{architecture}.deb", f"control fields: {fields}")
+    expect("xscreensaver" in fields.get("Recommends", ""), "XScreenSaver is not recommended")
+    run("dpkg-deb", "-x", args.deb, folder)
+    libraries, wanted = run("ldconfig", "-p"), depends(args)
+    for library in re.findall(r"NEEDED\s+(\S+)", run("objdump", "-p", folder / PROGRAM)):
+        found = re.search(rf"^\s*{re.escape(library)} \(libc6,x86-64.*=> (\S+)$", libraries, re.M)
+        path = os.path.realpath(found[1])
+        # dpkg knows a file by its package's path, with or without /usr.
+        owners = run("dpkg", "-S", path, path.removeprefix("/usr"), check=False)
+        expect(set(re.findall(r"^([^:,\s]+)", owners, re.M)) & wanted, f"no package of {library} in Depends")
+
+    entries = {}
+    for line in run("dpkg-deb", "-c", args.deb).splitlines():
+        mode, owner, _, day, time, path = line.split(None, 5)
+        entries[path.split(" -> ")[0][2:].rstrip("/")] = (mode, owner, day + time)
+    owners_times = {(owner, when) for _, owner, when in entries.values()}
+    expect(len(owners_times) == 1 and owners_times.pop()[0] == "root/root", f"owners and times: {owners_times}")
+    for path, mode in ((PROGRAM, "-rwxr-xr-x"), ("usr/bin/vessmark-show", "lrwxrwxrwx"),
+                       ("usr/share/xscreensaver/config/vessmark-show.xml", "-rw-r--r--"),
+                       ("usr/share/man/man6/vessmark-show.6.gz", "-rw-r--r--"),
+                       ("usr/share/applications/screensavers/vessmark-show.desktop", "-rw-r--r--"),
+                       ("usr/share/doc/vessmark-show/copyright", "-rw-r--r--"),
+                       ("usr/share/doc/vessmark-show/changelog.gz", "-rw-r--r--"),
+                       ("usr/share/doc/vessmark-show/README.Debian", "-rw-r--r--")):
+        expect(entries.get(path, ("missing",))[0] == mode, f"{path}: {entries.get(path, ('missing',))[0]}")
+    expect((folder / "usr/share/xscreensaver/config/vessmark-show.xml").read_bytes()
+           == (Path(args.source_dir) / "config/vessmark.xml").read_bytes(), "the settings differ from config/")
+
+    page = subprocess.run(["man", "--warnings", "-l", folder / "usr/share/man/man6/vessmark-show.6.gz"],
+                          capture_output=True, text=True, env={**os.environ, "MANWIDTH": "80"})
+    expect(not page.stderr.strip() and f"Vessmark {args.version}" in page.stdout, f"man: {page.stderr}")
+    # The program runs through the link, and knows every option the page describes.
+    usage = run(folder / "usr/bin/vessmark-show", "--help")
+    described = re.findall(r"^ {7}(--[a-z-]+)", page.stdout, re.M)
+    expect(len(described) > 10 and all(option in usage for option in described), f"the page's options: {described}")
+
+
+def install_remove(args, folder):
+    database = folder / "var/lib/dpkg"
+    (database / "updates").mkdir(parents=True)
+    (database / "info").mkdir()
+    # The machine's own entries for what the package depends on: dpkg weighs
+    # the dependencies as on the machine instead of being forced.
+    wanted = depends(args)
+    stanzas = Path("/var/lib/dpkg/status").read_text().split("\n\n")
+    (database / "status").write_text("\n\n".join(s for s in stanzas if re.match(r"Package: (\S+)", s)
+                                                 and re.match(r"Package: (\S+)", s)[1] in wanted) + "\n")
+    dpkg = ["dpkg", f"--root={folder}", f"--log={folder / 'dpkg.log'}"]
+    run(*dpkg, "-i", args.deb)
+    files = [path for path in run(*dpkg, "-L", NAME).split() if not (folder / path[1:]).is_dir()]
+    expect(f"/{PROGRAM}" in files and (folder / PROGRAM).is_file(), f"dpkg installed {files}")
+    run(*dpkg, "-r", NAME)
+    left = [str(p) for p in folder.rglob("*") if not p.is_relative_to(folder / "var") and p.name != "dpkg.log"]
+    expect(not left, f"left after dpkg -r: {left}")
+
+
+def reproducible(args, folder):
+    again = folder / Path(args.deb).name
+    run("bash", Path(args.source_dir) / "packaging/debian/make-deb", args.build_dir, args.version, again)
+    expect(again.read_bytes() == Path(args.deb).read_bytes(),
+           "made again elsewhere, the package differs (or it was made at another commit: build again)")
+    run("dpkg-deb", "-x", again, folder / "root")
+    for path in (folder / "root").rglob("*"):
+        for place in (args.source_dir, args.build_dir):
+            expect(path.is_symlink() or not path.is_file() or os.fsencode(os.path.realpath(place)) not in
+                   path.read_bytes(), f"{path.name} holds {place}")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    for option in ("--deb", "--version", "--build-dir", "--source-dir"):
+        parser.add_argument(option, required=True)
+    checks = {check.__name__: check for check in (lintian, contents, install_remove, reproducible)}
+    parser.add_argument("check", choices=sorted(checks))
+    args = parser.parse_args()
+    folder = Path(tempfile.mkdtemp(prefix="vessmark-deb-"))
+    try:
+        expect(Path(args.deb).is_file(), f"{args.deb} is missing: the native build did not make it")
+        checks[args.check](args, folder)
+    except Failed as failure:
+        print(f"FAILED: {failure}", file=sys.stderr)
+        return 1
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+    print(f"{args.check}: as it should be")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
