@@ -93,4 +93,13 @@ void UpdateScene(Scene& scene)
     }
 }
 
+void SkipFrame(Scene& scene)
+{
+    if (!scene.Sized) {
+        return; // as a drawn frame: nothing happens in an unsized scene
+    }
+    AdvanceFrameTime(scene);
+    UpdateScene(scene);
+}
+
 } // namespace vessmark

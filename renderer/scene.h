@@ -76,4 +76,11 @@ void AdvanceFrameTime(Scene& scene);
 // as the frame renderer does it.
 void UpdateScene(Scene& scene);
 
+// A whole frame of the show but for its picture: the time step from the clock
+// and the motion, exactly as a drawn frame has them (colours are worked out
+// afresh from the hues in every drawn frame). A show that skips frames this
+// way reaches the very state it would have reached by drawing them; the
+// skipped frames do not count as drawn.
+void SkipFrame(Scene& scene);
+
 } // namespace vessmark

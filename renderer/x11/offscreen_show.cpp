@@ -33,10 +33,11 @@ int RunOffscreenShow(const ShowOptions& options, std::ostream& out, std::ostream
         return ShowExitNoMemory;
     }
 
+    WarmUpScene(*scene, clock, options);
     const int frames = options.Frames.value_or(DefaultOffscreenFrames);
     const auto start = std::chrono::steady_clock::now();
     for (int frame = 0; frame < frames; ++frame) {
-        clock.StartFrame(frame);
+        clock.StartFrame(options.WarmUpFrames + frame);
         DrawFrame(*scene);
         // In place of a buffer swap: the frame goes to the rasteriser, which
         // works on it while the next one is being sent.

@@ -94,6 +94,7 @@ bool ScreenShow::Build(std::ostream& err)
         err << "vessmark-show: " << NotEnoughMemoryText(*scene_) << "\n";
         return false;
     }
+    WarmUpScene(*scene_, clock_, options_);
     if (window_.Own()) {
         XMapRaised(connection_.Get(), window_.Id());
     }
@@ -153,7 +154,7 @@ void ScreenShow::WaitForEvents()
 
 void ScreenShow::DrawOneFrame()
 {
-    clock_.StartFrame(framesDrawn_);
+    clock_.StartFrame(options_.WarmUpFrames + framesDrawn_);
     DrawFrame(*scene_);
     if (options_.Fps) {
         DrawFpsText(fps_.Text(), window_.Width(), window_.Height());

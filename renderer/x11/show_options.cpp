@@ -159,6 +159,9 @@ const std::vector<OptionSpec>& Specs()
         {"--step-ms", "N", "fixed time step of every frame in milliseconds (default: the real clock)", Scope::Any,
          IntegerInto(0, MaxStepMilliseconds,
                      [](ShowOptions& o, long long v) { o.StepMilliseconds = static_cast<int>(v); })},
+        {"--warm-up-frames", "N",
+         "first move the swarm N frames of --step-ms without drawing them (frames counts those drawn after)",
+         Scope::Any, IntegerInto(0, MaxFrames, [](ShowOptions& o, long long v) { o.WarmUpFrames = static_cast<int>(v); })},
         {"--frames", "N", "draw N frames and end, printing the frames per second (off-screen default 300)",
          Scope::Any, IntegerInto(1, MaxFrames, [](ShowOptions& o, long long v) { o.Frames = static_cast<int>(v); })},
         {"--output", "FILE", "write the last frame as a PNG (on the screen with --frames; off-screen default vessmark-show.png)", Scope::Any,
@@ -207,6 +210,10 @@ std::string ResolveMode(ShowOptions& options, const Requests& requests, const ch
         }
         options.Mode = ShowMode::AddToXScreenSaver;
         return {};
+    }
+    // On the real clock a skipped frame has no length of its own.
+    if (options.WarmUpFrames > 0 && !options.StepMilliseconds) {
+        return "--warm-up-frames needs --step-ms: the step of the frames it skips";
     }
     if (requests.Offscreen) {
         // XSCREENSAVER_WINDOW is left alone here: it belongs to whoever

@@ -57,6 +57,7 @@ struct ShowOptions {
     std::optional<std::uint32_t> Seed;  // none: the calendar time, as a real show
     std::optional<int> Frames;          // none: off-screen 300, on the screen until the show ends
     std::optional<int> StepMilliseconds; // none: the real clock
+    int WarmUpFrames = 0;                // frames of motion before the first drawn one (needs the fixed step)
     std::string Output;                  // PNG of the last frame; empty: off-screen the default name, on the screen none
     std::string Dump;                    // empty: no dump
     DrawPathRequest DrawPath = DrawPathRequest::Auto; // --draw-path, else VESSMARK_DRAW_PATH

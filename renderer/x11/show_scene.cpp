@@ -33,6 +33,14 @@ void ShowClock::Bind(Scene& scene)
     }
 }
 
+void WarmUpScene(Scene& scene, ShowClock& clock, const ShowOptions& options)
+{
+    for (int frame = 0; frame < options.WarmUpFrames; ++frame) {
+        clock.StartFrame(frame);
+        SkipFrame(scene);
+    }
+}
+
 std::uint32_t PrepareShowScene(Scene& scene, const ShowOptions& options)
 {
     ApplyDefaultSettings(scene.Settings);

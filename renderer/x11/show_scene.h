@@ -37,6 +37,10 @@ private:
     std::uint32_t fixedNow_ = 0;
 };
 
+// Moves the swarm through the options' warm-up frames without drawing them;
+// the first drawn frame is then frame WarmUpFrames of the show.
+void WarmUpScene(Scene& scene, ShowClock& clock, const ShowOptions& options);
+
 // Fills the settings (fixed values, then the overrides) and seeds the scene;
 // returns the seed: the one asked for, or the calendar time.
 std::uint32_t PrepareShowScene(Scene& scene, const ShowOptions& options);

@@ -35,6 +35,7 @@ TEST(ShowOptions, EveryOptionReachesItsField)
 {
     const ParsedOptions parsed =
         Parse({"--offscreen", "--size", "1920x1080", "--seed=4294967295", "--frames", "12", "--step-ms=0",
+               "--warm-up-frames", "899",
                "--output", "out.png", "--dump=state.csv", "--draw-spheres", "0", "--tail-length=0",
                "--show-links", "1", "--depth-colouring", "1", "--leaders", "0", "--followers=40000"});
     ASSERT_EQ(parsed.Error, "");
@@ -44,6 +45,7 @@ TEST(ShowOptions, EveryOptionReachesItsField)
     EXPECT_EQ(o.Seed, 4294967295u);
     EXPECT_EQ(o.Frames, 12);
     EXPECT_EQ(o.StepMilliseconds, 0);
+    EXPECT_EQ(o.WarmUpFrames, 899);
     EXPECT_EQ(o.Output, "out.png");
     EXPECT_EQ(o.Dump, "state.csv");
 
@@ -197,6 +199,7 @@ INSTANTIATE_TEST_SUITE_P(BadValues, ShowOptionsRefuse,
         BadCommandLine{{"-fps", "--offscreen"}, "--fps draws on the screen"},
         BadCommandLine{{"--offscreen", "-window-id", "3"}, "--window-id draws on the screen"},
         BadCommandLine{{"--output", "x.png"}, "--output on the screen needs --frames"},
+        BadCommandLine{{"-root", "--warm-up-frames", "300"}, "--warm-up-frames needs --step-ms"},
         BadCommandLine{{"-root", "--rot"}, "unknown option '--rot'"},
         BadCommandLine{{"-"}, "unknown option '-'"},
         BadCommandLine{{"-add-to-xscreensaver", "--fps"}, "--add-to-xscreensaver takes no other option"}));
@@ -247,7 +250,7 @@ TEST(ShowOptions, HelpNeedsNoModeAndListsEveryOption)
     for (const char* option : {"--root", "--window-id ID", "--fps", "XSCREENSAVER_WINDOW", "--offscreen", "--size WxH", "--seed N", "--frames N", "--step-ms N", "--output FILE",
                                "--dump FILE", "--draw-spheres 0|1", "--tail-length N", "--show-links 0|1",
                                "--depth-colouring 0|1", "--leaders N", "--followers N", "--draw-path auto|fixed",
-                               "--add-to-xscreensaver", "--help"}) {
+                               "--warm-up-frames N", "--add-to-xscreensaver", "--help"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
 }
