@@ -9,6 +9,7 @@
 #include "offscreen_show.h"
 #include "onscreen_show.h"
 #include "show_options.h"
+#include "show_scene.h"
 
 int main(int argc, char** argv)
 {
@@ -26,6 +27,7 @@ int main(int argc, char** argv)
     if (parsed.Options.Mode == ShowMode::AddToXScreenSaver) {
         return AddToXScreenSaver(std::cout, std::cerr);
     }
+    KeepFreedMemory();
     if (parsed.Options.Mode == ShowMode::Offscreen) {
         return RunOffscreenShow(parsed.Options, std::cout, std::cerr);
     }

@@ -1,5 +1,8 @@
 #include "show_scene.h"
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +13,23 @@
 #include "gl_setup.h"
 
 namespace vessmark {
+
+namespace {
+// A software rasteriser sorts every frame's triangles into memory of its own
+// and frees it once the frame is drawn. The C library hands the top of its
+// heap back to the system beyond 128 KiB by default, so the next frame took
+// it back page by page: for the show at 1920 x 1080 on the screen about
+// 4 800 page faults (19 MB) a frame and a seventh of its CPU time. Freed
+// memory up to this much now stays for the next frame.
+constexpr int KeptFreeMemory = 512 << 20;
+} // namespace
+
+void KeepFreedMemory()
+{
+#if defined(__GLIBC__)
+    mallopt(M_TRIM_THRESHOLD, KeptFreeMemory);
+#endif
+}
 
 std::uint32_t SteadyMilliseconds()
 {

@@ -13,6 +13,12 @@
 
 namespace vessmark {
 
+// Makes the C library keep the memory the OpenGL driver frees at the end of
+// every frame for the next one, instead of handing it back to the system
+// and having every page of it faulted in afresh. Call once, before any
+// drawing.
+void KeepFreedMemory();
+
 // Milliseconds of the steady clock, truncated to 32 bits like the Windows
 // counter, wrap and all.
 std::uint32_t SteadyMilliseconds();
