@@ -26,16 +26,13 @@ public:
         glEndList();
     }
 
-    void Draw(std::span<const SceneObject> leaders, std::span<const SceneObject> followers, int tailLength) override
+    void Draw(std::span<const SphereInstance> spheres) override
     {
-        for (const auto kind : {leaders, followers}) {
-            for (const SceneObject& object : kind) {
-                const auto matrix =
-                    PlacementMatrix(PlaceSphere(object.Position, DirectionOfMotion(object.Velocity), tailLength));
-                glColor3f(object.Colour.R, object.Colour.G, object.Colour.B);
-                glLoadMatrixf(matrix.data());
-                glCallList(SphereList);
-            }
+        for (const SphereInstance& sphere : spheres) {
+            const auto matrix = PlacementMatrix(sphere.Placement);
+            glColor3f(sphere.Colour.R, sphere.Colour.G, sphere.Colour.B);
+            glLoadMatrixf(matrix.data());
+            glCallList(SphereList);
         }
         glLoadIdentity();
         glNormal3f(trailingNormal_.X, trailingNormal_.Y, trailingNormal_.Z);

@@ -1,5 +1,7 @@
 #include "frame_renderer.h"
 
+#include <cmath>
+
 #include "gl_api.h"
 #include "object_shape.h"
 
@@ -62,7 +64,38 @@ void DrawLinks(std::span<const SceneObject> followers, std::span<const SceneObje
     }
     glEnd();
 }
+// Every sphere the camera may see, leaders first; the rest would change no
+// pixel, and on a software rasteriser every vertex costs.
+void DrawSpheres(Scene& scene)
+{
+    const ViewVolume view = CameraView(scene);
+    const float radius = SphereRadius(scene.Settings.ObjectSize);
+    scene.VisibleSpheres.clear();
+    for (const auto kind : {scene.Leaders(), scene.Followers()}) {
+        for (const SceneObject& object : kind) {
+            const SpherePlacement placement =
+                PlaceSphere(object.Position, DirectionOfMotion(object.Velocity), scene.Settings.TailLength);
+            if (MaySeeSphere(placement, radius, view)) {
+                scene.VisibleSpheres.push_back({placement, object.Colour});
+            }
+        }
+    }
+    scene.Spheres->Draw(scene.VisibleSpheres);
+}
 } // namespace
+
+ViewVolume CameraView(const Scene& scene)
+{
+    const double pi = std::acos(-1.0);
+    const double tanHalfHeight = std::tan(CameraFieldOfView * 0.5 * pi / 180.0);
+    ViewVolume view;
+    view.EyeZ = static_cast<float>(2 * scene.Extents.HalfWidth);
+    view.Near = static_cast<float>(CameraNear);
+    view.Far = static_cast<float>(CameraFar);
+    view.TanHalfHeight = static_cast<float>(tanHalfHeight);
+    view.TanHalfWidth = static_cast<float>(tanHalfHeight * scene.Aspect);
+    return view;
+}
 
 void UpdateAndColour(Scene& scene, SceneObject& object, std::span<const SceneObject> leaders)
 {
@@ -92,7 +125,7 @@ void DrawFrame(Scene& scene)
     const std::span<const SceneObject> followers = scene.Followers();
     if (settings.DrawSpheres == 1) {
         if (scene.Spheres) {
-            scene.Spheres->Draw(leaders, followers, settings.TailLength);
+            DrawSpheres(scene);
         }
     } else {
         for (const auto kind : {leaders, followers}) {

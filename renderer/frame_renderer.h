@@ -4,6 +4,7 @@
 
 #include <span>
 
+#include "object_shape.h"
 #include "scene.h"
 
 namespace vessmark {
@@ -13,6 +14,10 @@ namespace vessmark {
 inline constexpr double CameraFieldOfView = 80.0;
 inline constexpr double CameraNear = 50.0;
 inline constexpr double CameraFar = 2000.0;
+
+// What the camera of a sized scene sees: the eye 2 x HalfWidth in front of
+// the scene's centre, the field of view and the depth range above.
+ViewVolume CameraView(const Scene& scene);
 
 // The frame's time step, the camera, a cleared picture, every object steered,
 // moved and coloured (the leaders first, so that the followers chase where

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "gl_api.h"
+#include "object_shape.h"
 #include "sphere_drawers.h"
 
 namespace vessmark {
@@ -46,11 +47,12 @@ std::string_view GlText(GLenum name)
 void PrepareSpheres(Scene& scene, const DrawPathChoice& choice, const GlFunctionLoader& load)
 {
     const RendererSettings& settings = scene.Settings;
-    const SphereMesh mesh = BuildSphereMesh(static_cast<float>(settings.ObjectSize) * 0.5f,
-                                            settings.SphereDetail + 2, settings.SphereDetail + 1);
+    const SphereMesh mesh = BuildSphereMesh(SphereRadius(settings.ObjectSize), settings.SphereDetail + 2,
+                                            settings.SphereDetail + 1);
+    const auto objects = static_cast<std::size_t>(std::max(settings.LeaderCount, 0))
+                         + static_cast<std::size_t>(std::max(settings.FollowerCount, 0));
+    scene.VisibleSpheres.reserve(objects);
     if (choice.Path == DrawPath::Instanced) {
-        const auto objects = static_cast<std::size_t>(std::max(settings.LeaderCount, 0))
-                             + static_cast<std::size_t>(std::max(settings.FollowerCount, 0));
         scene.Spheres = MakeInstancedSphereDrawer(mesh, load, choice.ArbInstancing, objects);
     }
     if (!scene.Spheres) {

@@ -90,7 +90,7 @@ public:
     // The program and the buffers; false when the driver refused any.
     bool Build(const SphereMesh& mesh);
 
-    void Draw(std::span<const SceneObject> leaders, std::span<const SceneObject> followers, int tailLength) override;
+    void Draw(std::span<const SphereInstance> spheres) override;
 
 private:
     GLuint CompileShader(GLenum kind, const char* source) const;
@@ -162,37 +162,34 @@ bool InstancedSphereDrawer::Build(const SphereMesh& mesh)
     return glGetError() == GL_NO_ERROR;
 }
 
-// The object as the vertex shader takes it: the rows of its turn with its
+// The sphere as the vertex shader takes it: the rows of its turn with its
 // position, then its colour with its stretch.
-void PutObject(float* out, const SceneObject& object, int tailLength)
+void PutSphere(float* out, const SphereInstance& sphere)
 {
-    const SpherePlacement placement =
-        PlaceSphere(object.Position, DirectionOfMotion(object.Velocity), tailLength);
-    const auto& t = placement.Turn;
-    const Vector3& p = placement.Position;
-    const float values[FloatsPerObject] = {t[0], t[1], t[2], p.X,   //
-                                           t[3], t[4], t[5], p.Y,   //
-                                           t[6], t[7], t[8], p.Z,   //
-                                           object.Colour.R, object.Colour.G, object.Colour.B, placement.Stretch};
+    const auto& t = sphere.Placement.Turn;
+    const Vector3& p = sphere.Placement.Position;
+    const RgbColour& c = sphere.Colour;
+    const float values[FloatsPerObject] = {t[0], t[1], t[2], p.X, //
+                                           t[3], t[4], t[5], p.Y, //
+                                           t[6], t[7], t[8], p.Z, //
+                                           c.R,  c.G,  c.B,  sphere.Placement.Stretch};
     for (int i = 0; i < FloatsPerObject; ++i) {
         out[i] = values[i];
     }
 }
 
-void InstancedSphereDrawer::Draw(std::span<const SceneObject> leaders, std::span<const SceneObject> followers,
-                                 int tailLength)
+void InstancedSphereDrawer::Draw(std::span<const SphereInstance> spheres)
 {
-    const std::size_t count = leaders.size() + followers.size();
+    const std::size_t count = spheres.size();
     if (count == 0 || indexCount_ == 0) {
         return;
     }
-    objects_.resize(count * FloatsPerObject); // the size it was made with: nothing is allocated
+    // At most the size it was made with: nothing is allocated.
+    objects_.resize(count * FloatsPerObject);
     float* out = objects_.data();
-    for (const auto kind : {leaders, followers}) {
-        for (const SceneObject& object : kind) {
-            PutObject(out, object, tailLength);
-            out += FloatsPerObject;
-        }
+    for (const SphereInstance& sphere : spheres) {
+        PutSphere(out, sphere);
+        out += FloatsPerObject;
     }
 
     gl_.UseProgram(program_);

@@ -81,6 +81,40 @@ std::array<float, 16> PlacementMatrix(const SpherePlacement& placement)
             p.X, p.Y, p.Z, 1.0f};
 }
 
+float SphereRadius(int objectSize) { return static_cast<float>(objectSize) * 0.5f; }
+
+bool MaySeeSphere(const SpherePlacement& placement, float radius, const ViewVolume& view)
+{
+    // Each side of the view as a plane, inside where a x + b y + c z + d >= 0.
+    const float tw = view.TanHalfWidth;
+    const float th = view.TanHalfHeight;
+    const float e = view.EyeZ;
+    const float planes[6][4] = {
+        {0.0f, 0.0f, -1.0f, e - view.Near}, {0.0f, 0.0f, 1.0f, view.Far - e},
+        {-1.0f, 0.0f, -tw, tw * e},         {1.0f, 0.0f, -tw, tw * e},
+        {0.0f, -1.0f, -th, th * e},         {0.0f, 1.0f, -th, th * e},
+    };
+    const auto& t = placement.Turn;
+    const Vector3& p = placement.Position;
+    // The box's half sides: the turned axes of the sphere, the third stretched.
+    const float halfSides[3][3] = {{t[0] * radius, t[3] * radius, t[6] * radius},
+                                   {t[1] * radius, t[4] * radius, t[7] * radius},
+                                   {t[2] * radius * placement.Stretch, t[5] * radius * placement.Stretch,
+                                    t[8] * radius * placement.Stretch}};
+    constexpr float Spare = 1.0f; // scene units
+    for (const auto& plane : planes) {
+        float reach = plane[0] * p.X + plane[1] * p.Y + plane[2] * p.Z + plane[3];
+        for (const auto& side : halfSides) {
+            reach += std::fabs(plane[0] * side[0] + plane[1] * side[1] + plane[2] * side[2]);
+        }
+        const float length = std::sqrt(plane[0] * plane[0] + plane[1] * plane[1] + plane[2] * plane[2]);
+        if (reach < -Spare * length) {
+            return false;
+        }
+    }
+    return true;
+}
+
 float LineWidthAt(float z, int objectSize) { return Thickness(z, objectSize) * LineWidthFactor; }
 
 float PointSizeAt(float z, int objectSize) { return Thickness(z, objectSize) * PointSizeFactor; }

@@ -48,6 +48,24 @@ SpherePlacement PlaceSphere(const Vector3& position, const MotionDirection& moti
 // it): translation x turn x stretch.
 std::array<float, 16> PlacementMatrix(const SpherePlacement& placement);
 
+// The radius of every object's sphere.
+float SphereRadius(int objectSize);
+
+// What the camera sees: from an eye on the z axis looking toward negative z,
+// the points between the near and the far distance within the field of view.
+struct ViewVolume {
+    float EyeZ = 0.0f;
+    float Near = 0.0f;
+    float Far = 0.0f;
+    float TanHalfHeight = 0.0f; // tangent of half the vertical field of view
+    float TanHalfWidth = 0.0f;  // the same across: times the aspect
+};
+
+// False only when the box round a sphere of `radius` placed as `placement`
+// says lies wholly outside the view, with a unit to spare: such a sphere
+// would leave every pixel as it was, and drawing it is work for nothing.
+bool MaySeeSphere(const SpherePlacement& placement, float radius, const ViewVolume& view);
+
 // Nearer objects are drawn thicker.
 float LineWidthAt(float z, int objectSize);
 float PointSizeAt(float z, int objectSize);

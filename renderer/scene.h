@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include "draw_path.h"
 #include "random.h"
@@ -50,6 +51,10 @@ struct Scene {
     // How the spheres are drawn; chosen when the scene is built.
     DrawPath Path = DrawPath::Fixed;
     std::unique_ptr<SphereDrawer> Spheres;
+    // The spheres of one frame that the camera may see, handed to Spheres;
+    // room for every object is made with the drawer, so frames allocate
+    // nothing.
+    std::vector<SphereInstance> VisibleSpheres;
 
     std::span<SceneObject> Leaders() { return {LeaderArray.get(), static_cast<std::size_t>(LeaderCount)}; }
     std::span<SceneObject> Followers() { return {FollowerArray.get(), static_cast<std::size_t>(FollowerCount)}; }

@@ -5,9 +5,16 @@
 
 #include <span>
 
-#include "scene_object.h"
+#include "colour.h"
+#include "object_shape.h"
 
 namespace vessmark {
+
+// One sphere as the drawers take it: where it goes and its colour.
+struct SphereInstance {
+    SpherePlacement Placement;
+    RgbColour Colour;
+};
 
 class SphereDrawer {
 public:
@@ -19,11 +26,9 @@ public:
     // may outlive its context.
     virtual ~SphereDrawer() = default;
 
-    // Every object's sphere in its colour, stretched and turned along its
-    // motion, the leaders first, into the current context. The modelview
-    // matrix is the identity before and after.
-    virtual void Draw(std::span<const SceneObject> leaders, std::span<const SceneObject> followers,
-                      int tailLength) = 0;
+    // The spheres in their colours, in this order, into the current context.
+    // The modelview matrix is the identity before and after.
+    virtual void Draw(std::span<const SphereInstance> spheres) = 0;
 };
 
 } // namespace vessmark

@@ -137,6 +137,43 @@ TEST(SpherePlacement, WithoutATailTheSphereIsOnlyMoved)
     EXPECT_EQ(matrix, moved);
 }
 
+TEST(SphereVisibility, OnlySpheresWhollyOutsideTheViewAreLeftOut)
+{
+    // The camera of a 1920 x 1080 show: 568 units before the centre, 80 degrees high.
+    ViewVolume view;
+    view.EyeZ = 568.0f;
+    view.Near = 50.0f;
+    view.Far = 2000.0f;
+    view.TanHalfHeight = static_cast<float>(std::tan(40.0 * std::acos(-1.0) / 180.0));
+    view.TanHalfWidth = view.TanHalfHeight * 1920.0f / 1080.0f;
+    // At z = 0 the view reaches 847 units left and right and 477 up and down.
+    struct Case {
+        Vector3 Position;
+        Vector3 Velocity; // stretch 0.3 x speed: 333.3 units per second make a streak 400 long
+        bool Seen;
+        const char* What;
+    };
+    const Case cases[] = {
+        {{0, 0, 0}, {0, 0, 0}, true, "in the middle"},
+        {{0, 0, 519}, {0, 0, 0}, true, "reaching past the near plane"},
+        {{0, 0, 522}, {0, 0, 0}, false, "nearer than the near plane"},
+        {{0, 0, 700}, {0, 0, 0}, false, "behind the eye"},
+        {{0, 0, -1433}, {0, 0, 0}, true, "reaching the far plane"},
+        {{0, 0, -1436}, {0, 0, 0}, false, "beyond the far plane"},
+        {{0, 0, -1436}, {0, 0, 333.3f}, true, "beyond the far plane, reaching back into the view"},
+        {{-849, 0, 0}, {0, 0, 0}, true, "touching the left edge"},
+        {{-2000, 0, 0}, {0, 0, 0}, false, "far to the left"},
+        {{-1000, 0, 0}, {333.3f, 0, 0}, true, "outside, streaking into the view"},
+        {{-1000, 0, 0}, {0, 333.3f, 0}, false, "outside, streaking along the edge"},
+        {{0, 600, 0}, {0, 0, 0}, false, "above the top"},
+        {{0, -600, 0}, {333.3f, 0, 0}, false, "below the bottom, streaking across"},
+    };
+    for (const Case& c : cases) {
+        const SpherePlacement placement = PlaceSphere(c.Position, DirectionOfMotion(c.Velocity), 150);
+        EXPECT_EQ(MaySeeSphere(placement, SphereRadius(4), view), c.Seen) << c.What;
+    }
+}
+
 TEST(FlatDrawing, NearerObjectsAreThicker)
 {
     EXPECT_NEAR(LineWidthAt(160.0f, 4), 0.432f, 1e-6f);
