@@ -570,15 +570,17 @@ def golden_scenario(case, options):
     """The frame the on-screen host draws equals the off-screen golden frame."""
     def scenario(session):
         args = session.args
-        # The picture size of the off-screen case becomes the window's size.
-        common = shlex.split(args.golden_options)
-        size = common.index("--size")
-        width, height = (int(side) for side in common[size + 1].split("x"))
-        del common[size:size + 2]
-        session.start_display()
+        # The picture size of the off-screen case (its own, or else the
+        # common one) becomes the window's size.
+        arguments = [*shlex.split(args.golden_options), *options]
+        sizes = [i for i, argument in enumerate(arguments) if argument == "--size"]
+        width, height = (int(side) for side in arguments[sizes[-1] + 1].split("x"))
+        for i in reversed(sizes):
+            del arguments[i:i + 2]
+        session.start_display(size=(max(width, SCREEN[0]), max(height, SCREEN[1])))
         window_id = session.x.create_window(width, height)
         output = session.file(f"{case}.png")
-        show = session.start_show("--window-id", hex(window_id), *common, *options, "--output", str(output))
+        show = session.start_show("--window-id", hex(window_id), *arguments, "--output", str(output))
         show.expect_exit(0, deadline=120.0)
         log(show.stdout().strip())
         difference = session.file(f"{case}.diff.png")
