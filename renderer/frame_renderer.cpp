@@ -64,8 +64,9 @@ void DrawLinks(std::span<const SceneObject> followers, std::span<const SceneObje
     }
     glEnd();
 }
-// Every sphere the camera may see, leaders first; the rest would change no
-// pixel, and on a software rasteriser every vertex costs.
+// Every sphere the camera may see, leaders first: the rest would change no
+// pixel, and a software rasteriser shades every vertex and sets up every
+// triangle it is given before it finds that out.
 void DrawSpheres(Scene& scene)
 {
     const ViewVolume view = CameraView(scene);
@@ -80,7 +81,7 @@ void DrawSpheres(Scene& scene)
             }
         }
     }
-    scene.Spheres->Draw(scene.VisibleSpheres);
+    scene.Spheres->Draw(scene.VisibleSpheres, {0.0f, 0.0f, view.EyeZ});
 }
 } // namespace
 

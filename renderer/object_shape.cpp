@@ -70,6 +70,15 @@ SpherePlacement PlaceSphere(const Vector3& position, const MotionDirection& moti
     return placement;
 }
 
+Vector3 SphereSpacePoint(const SpherePlacement& placement, const Vector3& point)
+{
+    // The turn is a rotation: its transpose turns back.
+    const auto& t = placement.Turn;
+    const Vector3 d{point.X - placement.Position.X, point.Y - placement.Position.Y, point.Z - placement.Position.Z};
+    return {t[0] * d.X + t[3] * d.Y + t[6] * d.Z, t[1] * d.X + t[4] * d.Y + t[7] * d.Z,
+            (t[2] * d.X + t[5] * d.Y + t[8] * d.Z) / placement.Stretch};
+}
+
 std::array<float, 16> PlacementMatrix(const SpherePlacement& placement)
 {
     const auto& t = placement.Turn;

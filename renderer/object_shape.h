@@ -44,6 +44,10 @@ struct SpherePlacement {
 // stays round and unturned.
 SpherePlacement PlaceSphere(const Vector3& position, const MotionDirection& motion, int tailLength);
 
+// Where a point of the scene lies in the sphere's own coordinates, before
+// its stretch: what the sphere's mesh is made in.
+Vector3 SphereSpacePoint(const SpherePlacement& placement, const Vector3& point);
+
 // The whole placement as one 4 x 4 matrix, column by column (as OpenGL loads
 // it): translation x turn x stretch.
 std::array<float, 16> PlacementMatrix(const SpherePlacement& placement);

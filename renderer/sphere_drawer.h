@@ -26,9 +26,10 @@ public:
     // may outlive its context.
     virtual ~SphereDrawer() = default;
 
-    // The spheres in their colours, in this order, into the current context.
-    // The modelview matrix is the identity before and after.
-    virtual void Draw(std::span<const SphereInstance> spheres) = 0;
+    // The spheres in their colours, in this order, into the current context,
+    // seen from an eye at `eye`. The modelview matrix is the identity before
+    // and after.
+    virtual void Draw(std::span<const SphereInstance> spheres, const Vector3& eye) = 0;
 };
 
 } // namespace vessmark
