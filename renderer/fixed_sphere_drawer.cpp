@@ -2,7 +2,7 @@
 // of triangles in a display list, and each object costs one colour, one
 // matrix load (its whole placement worked out here) and one call of a list:
 // the whole sphere, or only the run of its columns that may face the eye,
-// some 55 % of its triangles.
+// about half of its triangles.
 
 #include "sphere_drawers.h"
 
