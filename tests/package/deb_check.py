@@ -9,7 +9,7 @@ the program needs is in a package that Depends names), each file's place,
 owner, mode and time, the manual page, the program that runs from it.
 install_remove: dpkg --root installs it beside the machine's entries for what
 it depends on, then removes every file. reproducible: the same bytes made
-again elsewhere, and no folder of the build or the checkout inside.
+again elsewhere (another umask too), and no folder of the build or the checkout inside.
 """
 
 import argparse
@@ -113,9 +113,11 @@ def install_remove(args, folder):
 
 def reproducible(args, folder):
     again = folder / Path(args.deb).name
-    run("bash", Path(args.source_dir) / "packaging/debian/make-deb", args.build_dir, args.version, again)
+    # Elsewhere and with another umask, as another person's build would be.
+    run("bash", Path(args.source_dir) / "packaging/debian/make-deb", args.build_dir, args.version, again,
+        preexec_fn=lambda: os.umask(0o002))
     expect(again.read_bytes() == Path(args.deb).read_bytes(),
-           "made again elsewhere, the package differs (or it was made at another commit: build again)")
+           "made again elsewhere with umask 0002, the package differs (or it was made at another commit: build again)")
     run("dpkg-deb", "-x", again, folder / "root")
     for path in (folder / "root").rglob("*"):
         for place in (args.source_dir, args.build_dir):
