@@ -37,6 +37,7 @@ from pathlib import Path
 
 sys.dont_write_bytecode = True
 import pe_resources  # noqa: E402
+from checking import Failed, expect, run  # noqa: E402
 
 PROGRAMS = ("Vessmark.scr", "Vessmark.dll")
 ZIPPED = PROGRAMS + ("README.txt",)
@@ -44,15 +45,6 @@ BOM = b"\xef\xbb\xbf"
 MACHINE_AMD64 = 0x8664
 # Where Debian's softhsm2 puts its PKCS#11 module.
 SOFTHSM_MODULE = "/usr/lib/softhsm/libsofthsm2.so"
-
-
-class Failed(Exception):
-    pass
-
-
-def expect(condition, message):
-    if not condition:
-        raise Failed(message)
 
 
 class Release:
@@ -85,9 +77,8 @@ class Release:
         if sign:
             command.append(f"-DSIGN={self.source / 'installer' / 'sign'}")
         command += ["-P", str(self.source / "installer" / "make_release.cmake")]
-        result = subprocess.run(command, capture_output=True, text=True, env=env,
-                                preexec_fn=(lambda: os.umask(umask)) if umask is not None else None)
-        expect(result.returncode == 0, f"making the release in {folder} failed:\n{result.stdout}{result.stderr}")
+        run(*command, what=f"making the release in {folder}", env=env,
+            preexec_fn=(lambda: os.umask(umask)) if umask is not None else None)
         return folder / self.zip.name, setup
 
     def unzipped(self, name):
@@ -270,23 +261,20 @@ def winget(release):
           f"{installer['Scope']}, SHA-256 {installer['InstallerSha256']}")
 
 
-def run_tool(what, command, env=None):
-    result = subprocess.run(command, capture_output=True, text=True, env=env)
-    expect(result.returncode == 0, f"{what} failed ({result.returncode}):\n{result.stdout}{result.stderr}")
-    return result
-
-
 def verifies(path, ca):
-    return subprocess.run(["osslsigncode", "verify", "-CAfile", str(ca), "-in", str(path)],
-                          capture_output=True, text=True).returncode == 0
+    return run("osslsigncode", "verify", "-CAfile", ca, "-in", path, check=False).returncode == 0
+
+
+def without_keys():
+    """The environment without any signing key of the caller's."""
+    return {k: v for k, v in os.environ.items() if not k.startswith("VESSMARK_SIGN_")}
 
 
 def expect_signed(path, ca, unsigned, work):
     """path's signature verifies against ca and comes off to unsigned's bytes."""
     expect(verifies(path, ca), f"{path.parent.name}/{path.name} does not verify against the signer")
     stripped = work / f"{path.parent.name}-{path.name}.unsigned"
-    run_tool(f"removing the signature of {path.name}", ["osslsigncode", "remove-signature", "-in", str(path),
-                                                         "-out", str(stripped)])
+    run("osslsigncode", "remove-signature", "-in", path, "-out", stripped, what=f"removing the signature of {path.name}")
     expect(stripped.read_bytes() == unsigned.read_bytes(), f"{path.name} without its signature is not {unsigned}")
 
 
@@ -297,14 +285,14 @@ def signed(release):
     keys.mkdir()
     # A throwaway certificate of this run, its own root: nothing is committed
     # and nothing outlives the build folder.
-    run_tool("making a certificate", f"openssl req -x509 -newkey rsa:3072 -nodes -days 2 -keyout {keys}/key.pem "
-             f"-out {keys}/signer.pem -addext keyUsage=digitalSignature -addext extendedKeyUsage=codeSigning "
-             "-subj /CN=Vessmark-test-signer".split())
+    run(*f"openssl req -x509 -newkey rsa:3072 -nodes -days 2 -keyout {keys}/key.pem "
+        f"-out {keys}/signer.pem -addext keyUsage=digitalSignature -addext extendedKeyUsage=codeSigning "
+        "-subj /CN=Vessmark-test-signer".split(), what="making a certificate")
     (keys / "password").write_text("not a secret\n")
-    run_tool("making the .p12 file", f"openssl pkcs12 -export -inkey {keys}/key.pem -in {keys}/signer.pem "
-             f"-out {keys}/signer.p12 -passout file:{keys}/password".split())
+    run(*f"openssl pkcs12 -export -inkey {keys}/key.pem -in {keys}/signer.pem "
+        f"-out {keys}/signer.p12 -passout file:{keys}/password".split(), what="making the .p12 file")
     ca = keys / "signer.pem"
-    env = {k: v for k, v in os.environ.items() if not k.startswith("VESSMARK_SIGN_")}
+    env = without_keys()
     env.update(VESSMARK_SIGN_PKCS12=str(keys / "signer.p12"), VESSMARK_SIGN_PASSWORD_FILE=str(keys / "password"))
     zip_path, setup = release.make(out, env=env, sign=True)
     expect(not verifies(release.setup, ca), "osslsigncode verify accepts the unsigned setup")
@@ -323,19 +311,19 @@ def signed(release):
     token = release.folder / "token"
     (token / "objects").mkdir(parents=True)
     (token / "softhsm2.conf").write_text(f"directories.tokendir = {token / 'objects'}\nobjectstore.backend = file\n")
-    env = {k: v for k, v in os.environ.items() if not k.startswith("VESSMARK_SIGN_")}
+    env = without_keys()
     env["SOFTHSM2_CONF"] = str(token / "softhsm2.conf")
     (token / "pin").write_text("4711\n")
-    run_tool("making a token", "softhsm2-util --init-token --free --label vessmark --pin 4711 --so-pin 12345678"
-             .split(), env=env)
-    run_tool("putting the key on the token", f"softhsm2-util --import {keys}/key.pem --token vessmark --label signer "
-             "--id 01 --pin 4711".split(), env=env)
+    run(*"softhsm2-util --init-token --free --label vessmark --pin 4711 --so-pin 12345678".split(),
+        what="making a token", env=env)
+    run(*f"softhsm2-util --import {keys}/key.pem --token vessmark --label signer --id 01 --pin 4711".split(),
+        what="putting the key on the token", env=env)
     env.update(VESSMARK_SIGN_PKCS11_MODULE=SOFTHSM_MODULE, VESSMARK_SIGN_CERT=str(ca),
                VESSMARK_SIGN_PKCS11_KEY="pkcs11:token=vessmark;object=signer;type=private",
                VESSMARK_SIGN_PASSWORD_FILE=str(token / "pin"))
     program = token / "Vessmark.dll"
     shutil.copy2(release.bin / "Vessmark.dll", program)
-    run_tool("signing from the token", [str(release.source / "installer" / "sign"), str(program)], env=env)
+    run(release.source / "installer" / "sign", program, what="signing from the token", env=env)
     expect_signed(program, ca, release.bin / "Vessmark.dll", release.folder)
     print(f"signed release in {out}: both programs, the setup and the manifest verify; "
           "the programs' signatures come off to the unsigned bytes; the token signs too")
