@@ -127,11 +127,16 @@ class Session:
         return env
 
     # Programs.
-    def xdotool(self, *arguments):
-        result = subprocess.run(["xdotool", *arguments], env=self.environment(), stdin=subprocess.DEVNULL,
+    def run(self, command, env=None, check=True):
+        """A tool run to its end on this display; with check it must succeed."""
+        result = subprocess.run([str(c) for c in command], env=self.environment(env), stdin=subprocess.DEVNULL,
                                 capture_output=True, text=True, timeout=EXIT_DEADLINE)
-        if result.returncode != 0:
-            raise Failure(f"xdotool {' '.join(arguments)} failed: {result.stderr.strip()}")
+        if check and result.returncode != 0:
+            raise Failure(f"{' '.join(map(str, command))} failed ({result.returncode}): {result.stdout}{result.stderr}")
+        return result
+
+    def xdotool(self, *arguments):
+        self.run(["xdotool", *arguments])
 
     def start_show(self, *arguments, env=None, program=None):
         show = Show(self, list(arguments), env, program)
@@ -626,10 +631,7 @@ def scenario_errors_no_such_window(session):
 def scenario_xml_installed_and_every_setting_runs(session):
     args = session.args
     prefix = session.work / "prefix"
-    result = subprocess.run([args.cmake, "--install", args.build_dir, "--prefix", str(prefix)],
-                            capture_output=True, text=True, stdin=subprocess.DEVNULL)
-    if result.returncode != 0:
-        raise Failure(f"cmake --install failed: {result.stdout}{result.stderr}")
+    session.run([args.cmake, "--install", args.build_dir, "--prefix", prefix])
     source = Path(args.source_dir) / "config" / "vessmark.xml"
     try:
         root = ElementTree.parse(source).getroot()
@@ -664,16 +666,8 @@ def scenario_xml_installed_and_every_setting_runs(session):
 
 
 # The list of XScreenSaver's display modes, and the real savers.
-def run_tool(session, command, env=None, check=True):
-    result = subprocess.run(command, env=session.environment(env), stdin=subprocess.DEVNULL, capture_output=True,
-                            text=True, timeout=EXIT_DEADLINE)
-    if check and result.returncode != 0:
-        raise Failure(f"{' '.join(command)} failed ({result.returncode}): {result.stdout}{result.stderr}")
-    return result
-
-
 def add_to_list(session, home, program=None, as_user=list):
-    result = run_tool(session, as_user([program or session.args.show, "--add-to-xscreensaver"]),
+    result = session.run(as_user([program or session.args.show, "--add-to-xscreensaver"]),
                       {"HOME": str(home)}, check=False)
     log(f"--add-to-xscreensaver: {result.returncode}: {(result.stdout + result.stderr).strip()}")
     return result
@@ -769,15 +763,15 @@ def scenario_xscreensaver_daemon_runs_the_added_entry(session):
         daemon = subprocess.Popen(as_user(["xscreensaver", "--no-splash", "--verbose"]), env=session.environment(env),
                                   stdin=subprocess.DEVNULL, stdout=output, stderr=subprocess.STDOUT)
     session.cleanups.append(lambda: kill_all([daemon.pid, *family(daemon.pid)]))
-    wait_for(lambda: run_tool(session, as_user(["xscreensaver-command", "-version"]), env, False).returncode == 0,
+    wait_for(lambda: session.run(as_user(["xscreensaver-command", "-version"]), env, False).returncode == 0,
              START_DEADLINE, "the XScreenSaver daemon answers")
     if add_to_list(session, home, str(program), as_user).returncode != 0:
         raise Failure("the list command failed")
-    run_tool(session, as_user(["xscreensaver-command", "-select", "1"]), env)
+    session.run(as_user(["xscreensaver-command", "-select", "1"]), env)
     shows = lambda: [p for p, command in family(daemon.pid).items() if command[0] == str(program)]  # noqa: E731
     wait_for(shows, START_DEADLINE, "XScreenSaver starts the show")
     wait_for(lambda: shows_swarm(session.x.picture(session.x.root)), PICTURE_DEADLINE, "the swarm on the screen")
-    run_tool(session, as_user(["xscreensaver-command", "-deactivate"]), env)
+    session.run(as_user(["xscreensaver-command", "-deactivate"]), env)
     wait_for(lambda: not shows(), EXIT_DEADLINE, "the show ends with the screen saver")
 
 
@@ -790,7 +784,7 @@ def scenario_xsecurelock_every_monitor_reset_and_end(session):
     halves = {"left": (0, 0, width // 2, height), "right": (width // 2, 0, width, height)}
     for name, output in (("left", "screen"), ("right", "none")):  # the first takes the screen's own monitor's place
         geometry = f"{width // 2}/135x{height}/102+{halves[name][0]}+0"
-        run_tool(session, ["xrandr", "--setmonitor", name, geometry, output])
+        session.run(["xrandr", "--setmonitor", name, geometry, output])
     lock_log = session.file("xsecurelock.log")
     with open(lock_log, "wb") as output:
         lock = subprocess.Popen(["xsecurelock"], env=session.environment({"XSECURELOCK_SAVER": session.args.show}),
